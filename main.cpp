@@ -1,0 +1,8 @@
+// Placeholder until the application shell exists.
+#include <cstdio>
+
+int main()
+{
+    std::puts("Project Travik");
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Conversions between raw map bytes carried as text (zero bytes as 'x'),
+// lowercase hexadecimal text and 32-bit integers.
+#pragma once
+
+#include "platform/CString.h"
+
+#include <cstdint>
+#include <string>
+
+// Raw bytes with every zero byte carried as 'x'.
+CString RawToByteString(const std::string& raw);
+// The writers' inverse: every 'x' becomes a zero byte again.
+std::string ByteStringToRaw(const CString& bytes);
+
+CString BytesToHex(CString bytes);
+uint32_t HexToInt(CString hex);
+CString IntToHex(int32_t value);
+CString HexToBytes(CString hex);
+CString IntToDecText(int32_t value);
+
+// Reads little-endian numbers straight from raw bytes. The codec's reading
+// is kept: a 0x78 byte reads as zero, exactly as through a byte string.
+uint32_t ReadLittleEndian(const std::string& raw, size_t offset, int byteCount);
+
+// The raw bytes of a number to be written back, least significant first.
+// Built without the 'x' step, so a 0x78 byte of the value stays 0x78.
+std::string LittleEndianBytes(uint32_t value, int byteCount);

@@ -1,0 +1,79 @@
+#include "map/MapFiles.h"
+
+#include "map/MapState.h"
+#include "platform/TimeText.h"
+
+void LogEntry(const CString& message)
+{
+    g_LogFile << CurrentTimeLine() << "\n" << message;
+}
+
+void LogEntryAfterBlankLines(const CString& message)
+{
+    g_LogFile << "\n\n";
+    LogEntry(message);
+}
+
+namespace {
+void OpenLogged(CFileStream& stream, const CString& name, unsigned mode, const char* what, const char* successTail)
+{
+    stream.Open(name, mode);
+    if (stream.IsOpen())
+        LogEntry(CString("\t") + what + " '" + name + successTail);
+    else
+        LogEntry(CString("\t") + what + " '" + name + "' opened unsuccessfully.\n");
+}
+
+void CloseLogged(CFileStream& stream, const char* what)
+{
+    stream.Close();
+    if (stream.IsOpen())
+        LogEntry(CString("\t") + what + " closed unsuccessfully.\n");
+    else
+        LogEntry(CString("\t") + what + " closed successfully.\n");
+}
+} // namespace
+
+void OpenMapFile()
+{
+    OpenLogged(g_MapFile, g_strMapFileName, CFileStream::kMapFile, "MapFile", "' opened successfully.\n");
+}
+
+void OpenMapFileReadOnly()
+{
+    OpenLogged(g_MapFile, g_strMapFileName, CFileStream::kMapFileReadOnly, "MapFile",
+               "' opened successfully in Read-Only mode.\n");
+}
+
+void OpenInputMapFile()
+{
+    OpenLogged(g_InputMapFile, g_strInputMapFileName, CFileStream::kMapFile, "Input MapFile",
+               "' opened successfully.\n");
+}
+
+void CloseMapFile()
+{
+    CloseLogged(g_MapFile, "MapFile");
+    for (CString* text : {&g_strMapNickname, &g_strMapFileName, &g_strMapType, &g_strMapFormat, &g_strMagic})
+        *text = "None";
+    g_strStringIndexText = "No map loaded.";
+    g_nEofSpace = 0;
+    g_MapHeader.m_strIndexOffset.Empty();
+    g_MapHeader.m_strBuildDate.Empty();
+    g_MapHeader.m_strEofPosition.Empty();
+    g_MapHeader.m_strMapName.Empty();
+    g_MapHeader.m_strVersion.Empty();
+    g_MapHeader.m_strMapType.Empty();
+    g_IndexHeader.m_strIndexMagic.Empty();
+    g_IndexHeader.m_nTagCount = 0;
+}
+
+void CloseInputMapFile()
+{
+    CloseLogged(g_InputMapFile, "Input MapFile");
+    g_InputMapHeader.m_strIndexOffset.Empty();
+    g_InputMapHeader.m_strEofPosition.Empty();
+    g_InputMapHeader.m_strMapName.Empty();
+    g_InputIndexHeader.m_strIndexMagic.Empty();
+    g_InputIndexHeader.m_nTagCount = 0;
+}

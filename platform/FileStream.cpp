@@ -1,0 +1,309 @@
+#include "platform/FileStream.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr int64_t kCacheSize = 64 * 1024;
+
+bool IsWhite(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+} // namespace
+
+CFileStream::~CFileStream() { Close(); }
+
+bool CFileStream::Open(const CString& name, unsigned mode)
+{
+    Close();
+    int flags = 0;
+    bool read = mode & modeRead, write = mode & modeWrite;
+    if (read && write) flags = O_RDWR;
+    else if (write) flags = O_WRONLY;
+    else flags = O_RDONLY;
+    if (write && !(mode & modeNoCreate)) flags |= O_CREAT;
+    if (write && (mode & modeTruncate)) flags |= O_TRUNC;
+    const std::string& path = name.Bytes();
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_binary = mode & modeBinary;
+    m_canRead = read;
+    m_canWrite = write;
+    m_eof = m_fail = false;
+    m_readPos = m_writePos = 0;
+    m_lastRead = 0;
+    m_precision = 6;
+    m_cacheStart = -1;
+    m_cache.clear();
+    return true;
+}
+
+bool CFileStream::Close()
+{
+    if (m_fd < 0) return true;
+    if (::close(m_fd) != 0 && errno != EINTR) {
+        // The descriptor is released by close() on Linux whatever it returns.
+    }
+    m_fd = -1;
+    m_cacheStart = -1;
+    m_cache.clear();
+    return true;
+}
+
+void CFileStream::SeekRead(int64_t position)
+{
+    m_readPos = position < 0 ? 0 : position;
+    m_eof = m_fail = false;
+}
+
+void CFileStream::SeekWrite(int64_t position)
+{
+    m_writePos = position < 0 ? 0 : position;
+    m_eof = m_fail = false;
+}
+
+int64_t CFileStream::FileSize() const
+{
+    if (m_fd < 0) return 0;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) return 0;
+    return st.st_size;
+}
+
+void CFileStream::FillCache(int64_t position)
+{
+    m_cache.resize(kCacheSize);
+    ssize_t got = ::pread(m_fd, m_cache.data(), kCacheSize, position);
+    m_cache.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    m_cacheStart = position;
+}
+
+int CFileStream::RawByteAt(int64_t position)
+{
+    if (m_cacheStart < 0 || position < m_cacheStart ||
+        position >= m_cacheStart + static_cast<int64_t>(m_cache.size())) {
+        FillCache(position);
+        if (m_cache.empty()) return -1;
+    }
+    return static_cast<unsigned char>(m_cache[static_cast<size_t>(position - m_cacheStart)]);
+}
+
+int CFileStream::PeekChar()
+{
+    if (m_fd < 0 || !m_canRead || m_fail) return -1;
+    int c = RawByteAt(m_readPos);
+    if (c == '\r' && !m_binary && RawByteAt(m_readPos + 1) == '\n') return '\n';
+    return c;
+}
+
+int CFileStream::GetChar()
+{
+    if (m_fd < 0 || !m_canRead || m_fail) return -1;
+    int c = RawByteAt(m_readPos);
+    if (c < 0) {
+        m_eof = true;
+        return -1;
+    }
+    ++m_readPos;
+    if (c == '\r' && !m_binary && RawByteAt(m_readPos) == '\n') {
+        ++m_readPos;
+        return '\n';
+    }
+    return c;
+}
+
+int64_t CFileStream::Read(char* buffer, int64_t count)
+{
+    m_lastRead = 0;
+    if (count <= 0) return 0;
+    if (m_fd < 0 || !m_canRead || m_fail) {
+        m_fail = true;
+        return 0;
+    }
+    if (m_binary) {
+        int64_t done = 0;
+        while (done < count) {
+            ssize_t got = ::pread(m_fd, buffer + done, static_cast<size_t>(count - done), m_readPos + done);
+            if (got <= 0) break;
+            done += got;
+        }
+        m_readPos += done;
+        m_lastRead = done;
+    } else {
+        int64_t done = 0;
+        while (done < count) {
+            int c = GetChar();
+            if (c < 0) break;
+            buffer[done++] = static_cast<char>(c);
+        }
+        m_lastRead = done;
+    }
+    if (m_lastRead < count) m_eof = m_fail = true;
+    return m_lastRead;
+}
+
+int64_t CFileStream::Read(std::string& out, int64_t count)
+{
+    out.assign(count > 0 ? static_cast<size_t>(count) : 0, '\0');
+    int64_t got = Read(out.data(), count);
+    out.resize(static_cast<size_t>(got));
+    return got;
+}
+
+bool CFileStream::Write(const char* bytes, int64_t count)
+{
+    if (count <= 0) return true;
+    if (m_fd < 0 || !m_canWrite) {
+        m_fail = true;
+        return false;
+    }
+    std::string translated;
+    if (!m_binary && std::memchr(bytes, '\n', static_cast<size_t>(count))) {
+        translated.reserve(static_cast<size_t>(count) + 16);
+        for (int64_t i = 0; i < count; ++i) {
+            if (bytes[i] == '\n') translated += '\r';
+            translated += bytes[i];
+        }
+        bytes = translated.data();
+        count = static_cast<int64_t>(translated.size());
+    }
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t put = ::pwrite(m_fd, bytes + done, static_cast<size_t>(count - done), m_writePos + done);
+        if (put <= 0) break;
+        done += put;
+    }
+    // Keep the read cache honest about what is now in the file.
+    if (m_cacheStart >= 0 && m_writePos < m_cacheStart + static_cast<int64_t>(m_cache.size()) &&
+        m_writePos + done > m_cacheStart)
+        m_cacheStart = -1;
+    m_writePos += done;
+    if (done < count) {
+        m_fail = true;
+        return false;
+    }
+    return true;
+}
+
+CFileStream& CFileStream::operator<<(const CString& text)
+{
+    Write(text.Bytes());
+    return *this;
+}
+
+CFileStream& CFileStream::operator<<(const char* text)
+{
+    if (text) Write(text, static_cast<int64_t>(std::strlen(text)));
+    return *this;
+}
+
+CFileStream& CFileStream::operator<<(char ch)
+{
+    Write(&ch, 1);
+    return *this;
+}
+
+CFileStream& CFileStream::operator<<(int value) { return *this << static_cast<long long>(value); }
+CFileStream& CFileStream::operator<<(long value) { return *this << static_cast<long long>(value); }
+
+CFileStream& CFileStream::operator<<(long long value)
+{
+    char text[32];
+    int n = std::snprintf(text, sizeof text, "%lld", value);
+    Write(text, n);
+    return *this;
+}
+
+CFileStream& CFileStream::operator<<(unsigned value) { return *this << static_cast<unsigned long>(value); }
+
+CFileStream& CFileStream::operator<<(unsigned long value)
+{
+    char text[32];
+    int n = std::snprintf(text, sizeof text, "%lu", value);
+    Write(text, n);
+    return *this;
+}
+
+CFileStream& CFileStream::operator<<(double value)
+{
+    return *this << FormatGeneralNumber(value, m_precision);
+}
+
+bool CFileStream::ReadToken(CString& token)
+{
+    token.Empty();
+    int c;
+    do {
+        c = GetChar();
+    } while (c >= 0 && IsWhite(c));
+    if (c < 0) {
+        m_fail = true;
+        return false;
+    }
+    std::string& out = token.Bytes();
+    for (;;) {
+        out += static_cast<char>(c);
+        int next = PeekChar();
+        if (next < 0) {
+            m_eof = true;
+            break;
+        }
+        if (IsWhite(next)) break;
+        c = GetChar();
+    }
+    return true;
+}
+
+bool CFileStream::ReadField(CString& field, int limit, char delimiter)
+{
+    field.Empty();
+    if (m_fd < 0 || !m_canRead || m_fail || limit <= 0) {
+        m_fail = true;
+        return false;
+    }
+    std::string& out = field.Bytes();
+    int extracted = 0;
+    for (;;) {
+        if (static_cast<int>(out.size()) >= limit - 1) {
+            if (PeekChar() == static_cast<unsigned char>(delimiter)) {
+                GetChar();
+                ++extracted;
+            } else {
+                m_fail = true;
+            }
+            break;
+        }
+        int c = GetChar();
+        if (c < 0) {
+            if (extracted == 0) m_fail = true;
+            break;
+        }
+        ++extracted;
+        if (c == static_cast<unsigned char>(delimiter)) break;
+        out += static_cast<char>(c);
+    }
+    return !m_fail;
+}
+
+CString FormatGeneralNumber(double value, int precision)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*g", precision, value);
+    std::string s(text);
+    size_t e = s.find('e');
+    if (e != std::string::npos && e + 2 < s.size() + 1) {
+        // e+06 -> e+006: at least three exponent digits.
+        size_t digits = s.size() - (e + 2);
+        if (digits < 3) s.insert(e + 2, 3 - digits, '0');
+    }
+    return CString(s);
+}

@@ -1,0 +1,105 @@
+// A file stream with separate read and write positions, binary or text
+// mode (text mode writes each line feed as CR LF and reads CR LF as one
+// line feed), formatted output and token/field input.
+#pragma once
+
+#include "platform/CString.h"
+
+#include <cstdint>
+#include <string>
+
+class CFileStream {
+public:
+    enum Mode : unsigned {
+        modeRead = 1u << 0,
+        modeWrite = 1u << 1,
+        modeBinary = 1u << 2,
+        modeTruncate = 1u << 3,
+        modeNoCreate = 1u << 4, // the file must already exist
+    };
+
+    // The open modes the editor uses.
+    static constexpr unsigned kMapFile = modeRead | modeWrite | modeBinary | modeNoCreate;
+    static constexpr unsigned kMapFileReadOnly = modeRead | modeBinary | modeNoCreate;
+    static constexpr unsigned kLogFile = modeWrite | modeTruncate;
+    static constexpr unsigned kScratchText = modeRead | modeWrite | modeTruncate;
+    static constexpr unsigned kDataFile = modeRead | modeWrite;
+    static constexpr unsigned kWriteBinaryNew = modeWrite | modeBinary | modeTruncate;
+    static constexpr unsigned kReadWriteBinaryCreate = modeRead | modeWrite | modeBinary;
+
+    CFileStream() = default;
+    ~CFileStream();
+    CFileStream(const CFileStream&) = delete;
+    CFileStream& operator=(const CFileStream&) = delete;
+
+    // Opens relative to the current directory. A stream already open is
+    // closed first. State flags start clear on success.
+    bool Open(const CString& name, unsigned mode);
+    bool IsOpen() const { return m_fd >= 0; }
+    // Returns true when the stream is closed afterwards.
+    bool Close();
+
+    // Absolute seeks. They clear the end-of-file and failure state so that
+    // an earlier short read never poisons a later, valid one.
+    void SeekRead(int64_t position);
+    void SeekWrite(int64_t position);
+    int64_t ReadPosition() const { return m_readPos; }
+    int64_t WritePosition() const { return m_writePos; }
+    int64_t FileSize() const;
+
+    // Reads up to count bytes; returns how many were read (also LastReadCount()).
+    // A short read sets end-of-file and failure.
+    int64_t Read(char* buffer, int64_t count);
+    int64_t Read(std::string& out, int64_t count);
+    int64_t LastReadCount() const { return m_lastRead; }
+    bool Write(const char* bytes, int64_t count);
+    bool Write(const std::string& bytes) { return Write(bytes.data(), static_cast<int64_t>(bytes.size())); }
+
+    CFileStream& operator<<(const CString& text);
+    CFileStream& operator<<(const char* text);
+    CFileStream& operator<<(char ch);
+    CFileStream& operator<<(int value);
+    CFileStream& operator<<(long value);
+    CFileStream& operator<<(long long value);
+    CFileStream& operator<<(unsigned value);
+    CFileStream& operator<<(unsigned long value);
+    CFileStream& operator<<(float value) { return *this << static_cast<double>(value); }
+    CFileStream& operator<<(double value);
+    void SetPrecision(int digits) { m_precision = digits; }
+
+    // Skips white space, then takes characters up to the next white space.
+    bool ReadToken(CString& token);
+    // Takes characters up to the delimiter (consumed, not stored), at most
+    // limit - 1 of them. Stopping at the limit without the delimiter, or
+    // reading nothing before the end, sets the failure state.
+    bool ReadField(CString& field, int limit, char delimiter = '\n');
+    // One character, or -1 at the end.
+    int GetChar();
+    int PeekChar();
+
+    bool Eof() const { return m_eof; }
+    bool Fail() const { return m_fail; }
+    bool Good() const { return IsOpen() && !m_eof && !m_fail; }
+    void Clear() { m_eof = m_fail = false; }
+
+private:
+    int RawByteAt(int64_t position);
+    void FillCache(int64_t position);
+
+    int m_fd = -1;
+    bool m_binary = true;
+    bool m_canRead = false;
+    bool m_canWrite = false;
+    bool m_eof = false;
+    bool m_fail = false;
+    int m_precision = 6;
+    int64_t m_readPos = 0;
+    int64_t m_writePos = 0;
+    int64_t m_lastRead = 0;
+    std::string m_cache;
+    int64_t m_cacheStart = -1;
+};
+
+// The "%.<precision>g" form with at least three exponent digits
+// ('1.23457e+006'), as the stream writes floats.
+CString FormatGeneralNumber(double value, int precision = 6);
