@@ -1,5 +1,11 @@
 #include "tests/support/MapBuilder.h"
 
+#include "map/MapFiles.h"
+#include "map/MapHeader.h"
+#include "map/MapState.h"
+#include "map/TagClassTable.h"
+#include "map/TagIndex.h"
+
 #include <fstream>
 #include <stdexcept>
 
@@ -350,6 +356,47 @@ MapLayout MapBuilder::Write(const std::filesystem::path& path) const
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
     return layout;
+}
+
+} // namespace travik::test
+
+
+namespace travik::test {
+
+MapLayout OpenBuiltMap(const MapBuilder& map, const std::string& fileName)
+{
+    MapLayout layout = map.Write(fileName);
+    g_strMapFileName = fileName.c_str();
+    OpenMapFile();
+    return layout;
+}
+
+MapLayout OpenBuiltInputMap(const MapBuilder& map, const std::string& fileName)
+{
+    MapLayout layout = map.Write(fileName);
+    g_strInputMapFileName = fileName.c_str();
+    OpenInputMapFile();
+    return layout;
+}
+
+void LoadOpenMap(CTreeCtrl* tree)
+{
+    FillTagClassTable();
+    ReadMapHeader();
+    ReadIndexHeader();
+    DetectMapNickname();
+    DetectMapType();
+    DetectMapFormat();
+    ComputeEofSpace();
+    LoadTagIndex(tree);
+    SetTreeColorForMap(tree);
+}
+
+void LoadInputMap(CTreeCtrl* tree)
+{
+    ReadInputMapHeader();
+    ReadInputIndexHeader();
+    LoadInputTagIndex(tree);
 }
 
 } // namespace travik::test

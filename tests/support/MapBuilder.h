@@ -203,3 +203,21 @@ std::string Le32(uint32_t value);
 std::string Le16(uint16_t value);
 
 } // namespace travik::test
+
+class CTreeCtrl;
+
+namespace travik::test {
+
+// Writes the map into the current directory and opens it as the open map
+// (g_strMapFileName, then OpenMapFile with its log entry).
+MapLayout OpenBuiltMap(const MapBuilder& map, const std::string& fileName = "test.map");
+// The same for the second map (g_strInputMapFileName, OpenInputMapFile).
+MapLayout OpenBuiltInputMap(const MapBuilder& map, const std::string& fileName = "input.map");
+// The open map's load chain as the main window runs it on opening: class
+// table, header, index header, nickname, type, format, EoF space, tag index
+// into the tree (may be null) and the tree colour.
+void LoadOpenMap(CTreeCtrl* tree);
+// The second map's chain as the Direct Injection dialog runs it.
+void LoadInputMap(CTreeCtrl* tree);
+
+} // namespace travik::test
