@@ -117,6 +117,9 @@ public:
     TagSpec& Reflexive(uint32_t at, uint32_t count, uint32_t target);
 
     const std::string& NameText() const { return m_name; }
+    // The block as described so far (references to tags and pointers are
+    // filled in by Build; see MapLayout for where the block lands).
+    const std::string& MetaBytes() const { return m_meta; }
     uint32_t IdentifierValue() const { return m_identifier; }
 
 private:
