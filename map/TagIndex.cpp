@@ -135,7 +135,10 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
     // whose metadata address gives that tag's size.
     const int entriesRead = std::min(count, loaded + 1);
     const std::string index = ReadWrapped(loader.file, first, int64_t(kEntrySize) * std::max(entriesRead, 0));
-    log.reserve(log.size() + static_cast<size_t>(loaded) * 200);
+    // The entry goes out in pieces of a few tens of kilobytes: few writes,
+    // and no buffer the size of the whole entry.
+    constexpr size_t kLogPiece = 32 * 1024;
+    log.reserve(kLogPiece + 16 * 1024);
 
     NameReader names(loader.file);
     for (int i = 0; i < loaded; ++i) {
@@ -173,6 +176,10 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
         AppendLine(log, "Meta Offset:\t\t", tag.m_strMetaOffset);
         AppendLine(log, "Value:\t\t\t\t", tag.m_strValue);
         log += '\n';
+        if (log.size() >= kLogPiece) {
+            g_LogFile.Write(log);
+            log.clear();
+        }
 
         if (loader.slots == Slots::AllThree) {
             tag.m_hItem1 = PlaceTagInSet(tree, 1, tag.m_strClass1, tag.m_strName);

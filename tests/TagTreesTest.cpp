@@ -1,3 +1,4 @@
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
 #include "map/TagIndex.h"
@@ -155,5 +156,7 @@ TEST_F(TagTreesTest, OpeningWritesTheTreeColour)
     OpenBuiltMap(MapBuilder::Xbox().MapName("c20"));
     LoadOpenMap(&tree);
     EXPECT_EQ(tree.GetBkColor(), 0x707E89u);
+    CloseMapFile(); // the class table outlives the map
+    EXPECT_EQ(g_TagClasses[5][0], "bitm");
 }
 } // namespace
