@@ -1,5 +1,7 @@
 #include "platform/CString.h"
 
+#include "platform/Resources.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -179,4 +181,12 @@ void CString::FormatV(const char* format, va_list args)
     std::vector<char> buffer(static_cast<size_t>(needed) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     m_s.assign(buffer.data(), static_cast<size_t>(needed));
+}
+
+bool CString::LoadString(unsigned int id)
+{
+    CString text;
+    if (!FindStringResource(id, text)) return false;
+    *this = text;
+    return true;
 }

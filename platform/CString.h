@@ -49,6 +49,10 @@ public:
     int Compare(const CString& other) const;
     int CompareNoCase(const CString& other) const;
 
+    // Replaces the text with a string of the program's string table;
+    // false (text unchanged) when there is none of that id.
+    bool LoadString(unsigned int id);
+
     void Format(const char* format, ...);
     void FormatV(const char* format, va_list args);
 

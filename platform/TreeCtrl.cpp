@@ -1,8 +1,17 @@
 #include "platform/TreeCtrl.h"
 
+#include "platform/Dialog.h"
+
 HTREEITEM const TVI_ROOT = reinterpret_cast<HTREEITEM>(static_cast<intptr_t>(-0x10000));
 HTREEITEM const TVI_FIRST = reinterpret_cast<HTREEITEM>(static_cast<intptr_t>(-0x0FFFF));
 HTREEITEM const TVI_LAST = reinterpret_cast<HTREEITEM>(static_cast<intptr_t>(-0x0FFFE));
+
+uint64_t CTreeCtrl::NewGeneration()
+{
+    // Ranges of 2^32 ids: far more items than a tree can hold.
+    static uint64_t next = 1;
+    return (next++) << 32;
+}
 
 CTreeCtrl::Node* CTreeCtrl::Find(HTREEITEM item)
 {
@@ -59,20 +68,18 @@ HTREEITEM CTreeCtrl::InsertItem(const CString& text, HTREEITEM parent, HTREEITEM
         first = id;
     }
     ++m_liveCount;
-    ++m_revision;
+    Changed();
     return HandleOf(id);
 }
 
 bool CTreeCtrl::DeleteAllItems()
 {
-    HTREEITEM old = m_selected;
-    m_base += m_nodes.size() + 1;
+    m_base = NewGeneration();
     m_nodes.clear();
     m_firstTop = m_lastTop = 0;
     m_liveCount = 0;
     m_selected = nullptr;
-    ++m_revision;
-    if (old) OnSelectionChanged(old, nullptr);
+    Changed();
     return true;
 }
 
@@ -82,9 +89,41 @@ bool CTreeCtrl::SelectItem(HTREEITEM item)
     if (item == m_selected) return true;
     HTREEITEM old = m_selected;
     m_selected = item;
-    ++m_revision;
+    Changed();
     OnSelectionChanged(old, item);
     return true;
+}
+
+bool CTreeCtrl::UserSelect(HTREEITEM item)
+{
+    if (!IsWindowEnabled() || item == nullptr || !Find(item)) return false;
+    return SelectItem(item);
+}
+
+void CTreeCtrl::OnSelectionChanged(HTREEITEM oldItem, HTREEITEM newItem)
+{
+    CDialog* dialog = GetParentDialog();
+    if (dialog == nullptr || !IsWindowCreated()) return;
+    NMTREEVIEW notification;
+    notification.hdr.hwndFrom = this;
+    notification.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+    notification.hdr.code = TVN_SELCHANGED;
+    notification.itemOld.hItem = oldItem;
+    notification.itemNew.hItem = newItem;
+    dialog->SendNotify(&notification.hdr);
+}
+
+void CTreeCtrl::AdoptState(const CWnd& from)
+{
+    CWnd::AdoptState(from);
+    const auto& other = static_cast<const CTreeCtrl&>(from);
+    m_nodes = other.m_nodes;
+    m_base = other.m_nodes.empty() ? NewGeneration() : other.m_base;
+    m_firstTop = other.m_firstTop;
+    m_lastTop = other.m_lastTop;
+    m_liveCount = other.m_liveCount;
+    m_selected = other.m_selected;
+    m_bkColor = other.m_bkColor;
 }
 
 CString CTreeCtrl::GetItemText(HTREEITEM item) const
@@ -98,7 +137,7 @@ bool CTreeCtrl::SetItemText(HTREEITEM item, const CString& text)
     Node* n = Find(item);
     if (!n) return false;
     n->text = text;
-    ++m_revision;
+    Changed();
     return true;
 }
 
@@ -133,6 +172,6 @@ COLORREF CTreeCtrl::SetBkColor(COLORREF color)
 {
     COLORREF old = m_bkColor;
     m_bkColor = color;
-    ++m_revision;
+    Changed();
     return old;
 }
