@@ -90,7 +90,7 @@ CDialog& DialogOf(CDataExchange* pDX)
 
 } // namespace
 
-bool ParseSignedText(const CString& text, int& value)
+bool ParseExchangeSigned(const CString& text, int& value)
 {
     bool negative;
     uint64_t magnitude;
@@ -100,7 +100,7 @@ bool ParseSignedText(const CString& text, int& value)
     return true;
 }
 
-bool ParseUnsignedText(const CString& text, UINT& value)
+bool ParseExchangeUnsigned(const CString& text, UINT& value)
 {
     bool negative;
     uint64_t magnitude;
@@ -109,7 +109,7 @@ bool ParseUnsignedText(const CString& text, UINT& value)
     return true;
 }
 
-bool ParseDoubleText(const CString& text, double& value)
+bool ParseExchangeDouble(const CString& text, double& value)
 {
     double parsed;
     if (!ParseFloating(text, parsed)) return false;
@@ -117,7 +117,7 @@ bool ParseDoubleText(const CString& text, double& value)
     return true;
 }
 
-bool ParseFloatText(const CString& text, float& value)
+bool ParseExchangeFloat(const CString& text, float& value)
 {
     double parsed;
     if (!ParseFloating(text, parsed)) return false;
@@ -126,9 +126,9 @@ bool ParseFloatText(const CString& text, float& value)
     return true;
 }
 
-CString FormatFloatText(float value) { return FormatGeneral(static_cast<double>(value), FLT_DIG); }
+CString FormatExchangeFloat(float value) { return FormatGeneral(static_cast<double>(value), FLT_DIG); }
 
-CString FormatDoubleText(double value) { return FormatGeneral(value, DBL_DIG); }
+CString FormatExchangeDouble(double value) { return FormatGeneral(value, DBL_DIG); }
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
@@ -178,7 +178,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
     CWnd* control = pDX->PrepareEditCtrl(nIDC);
     if (pDX->m_bSaveAndValidate) {
         int parsed;
-        if (!ParseSignedText(control->WindowText(), parsed)) Refuse(pDX, kRefuseInteger);
+        if (!ParseExchangeSigned(control->WindowText(), parsed)) Refuse(pDX, kRefuseInteger);
         value = parsed;
     } else {
         CString text;
@@ -192,7 +192,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
     CWnd* control = pDX->PrepareEditCtrl(nIDC);
     if (pDX->m_bSaveAndValidate) {
         UINT parsed;
-        if (!ParseUnsignedText(control->WindowText(), parsed)) Refuse(pDX, kRefusePositiveInteger);
+        if (!ParseExchangeUnsigned(control->WindowText(), parsed)) Refuse(pDX, kRefusePositiveInteger);
         value = parsed;
     } else {
         CString text;
@@ -206,10 +206,10 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value)
     CWnd* control = pDX->PrepareEditCtrl(nIDC);
     if (pDX->m_bSaveAndValidate) {
         float parsed;
-        if (!ParseFloatText(control->WindowText(), parsed)) Refuse(pDX, kRefuseNumber);
+        if (!ParseExchangeFloat(control->WindowText(), parsed)) Refuse(pDX, kRefuseNumber);
         value = parsed;
     } else {
-        control->SetWindowText(FormatFloatText(value));
+        control->SetWindowText(FormatExchangeFloat(value));
     }
 }
 
@@ -218,10 +218,10 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value)
     CWnd* control = pDX->PrepareEditCtrl(nIDC);
     if (pDX->m_bSaveAndValidate) {
         double parsed;
-        if (!ParseDoubleText(control->WindowText(), parsed)) Refuse(pDX, kRefuseNumber);
+        if (!ParseExchangeDouble(control->WindowText(), parsed)) Refuse(pDX, kRefuseNumber);
         value = parsed;
     } else {
-        control->SetWindowText(FormatDoubleText(value));
+        control->SetWindowText(FormatExchangeDouble(value));
     }
 }
 

@@ -64,9 +64,9 @@ extern const char* const kRefuseNumber;          // "Please enter a number."
 extern const char* const kRefuseMaxChars;        // "Please enter no more than %1 characters."
 
 // Parsing and formatting of the number forms (shared with presenters and tests).
-bool ParseSignedText(const CString& text, int& value);
-bool ParseUnsignedText(const CString& text, UINT& value);
-bool ParseFloatText(const CString& text, float& value);
-bool ParseDoubleText(const CString& text, double& value);
-CString FormatFloatText(float value);
-CString FormatDoubleText(double value);
+bool ParseExchangeSigned(const CString& text, int& value);
+bool ParseExchangeUnsigned(const CString& text, UINT& value);
+bool ParseExchangeFloat(const CString& text, float& value);
+bool ParseExchangeDouble(const CString& text, double& value);
+CString FormatExchangeFloat(float value);
+CString FormatExchangeDouble(double value);

@@ -96,7 +96,7 @@ TEST(NumberText, SignedForms)
     };
     for (const Case& c : cases) {
         int value = -99;
-        EXPECT_EQ(ParseSignedText(c.text, value), c.accepted) << c.text;
+        EXPECT_EQ(ParseExchangeSigned(c.text, value), c.accepted) << c.text;
         EXPECT_EQ(value, c.accepted ? c.value : -99) << c.text;
     }
 }
@@ -114,7 +114,7 @@ TEST(NumberText, UnsignedForms)
     };
     for (const Case& c : cases) {
         UINT value = 99;
-        EXPECT_EQ(ParseUnsignedText(c.text, value), c.accepted) << c.text;
+        EXPECT_EQ(ParseExchangeUnsigned(c.text, value), c.accepted) << c.text;
         EXPECT_EQ(value, c.accepted ? c.value : 99u) << c.text;
     }
 }
@@ -122,37 +122,37 @@ TEST(NumberText, UnsignedForms)
 TEST(NumberText, FloatingForms)
 {
     float f = 0;
-    EXPECT_TRUE(ParseFloatText(" 1.5 ", f));
+    EXPECT_TRUE(ParseExchangeFloat(" 1.5 ", f));
     EXPECT_EQ(f, 1.5f);
-    EXPECT_TRUE(ParseFloatText(".5", f));
+    EXPECT_TRUE(ParseExchangeFloat(".5", f));
     EXPECT_EQ(f, 0.5f);
-    EXPECT_TRUE(ParseFloatText("-2e3", f));
+    EXPECT_TRUE(ParseExchangeFloat("-2e3", f));
     EXPECT_EQ(f, -2000.0f);
-    EXPECT_FALSE(ParseFloatText("1e39", f)); // no float can hold it
-    EXPECT_FALSE(ParseFloatText("abc", f));
-    EXPECT_FALSE(ParseFloatText("", f));
-    EXPECT_FALSE(ParseFloatText("1,5", f));
-    EXPECT_FALSE(ParseFloatText("+-1", f));
+    EXPECT_FALSE(ParseExchangeFloat("1e39", f)); // no float can hold it
+    EXPECT_FALSE(ParseExchangeFloat("abc", f));
+    EXPECT_FALSE(ParseExchangeFloat("", f));
+    EXPECT_FALSE(ParseExchangeFloat("1,5", f));
+    EXPECT_FALSE(ParseExchangeFloat("+-1", f));
     double d = 0;
-    EXPECT_TRUE(ParseDoubleText("1e39", d));
-    EXPECT_FALSE(ParseDoubleText("1e400", d));
+    EXPECT_TRUE(ParseExchangeDouble("1e39", d));
+    EXPECT_FALSE(ParseExchangeDouble("1e400", d));
     // Only the first 31 characters are read.
-    EXPECT_TRUE(ParseDoubleText(CString("1.") + CString('0', 29) + "junk", d));
+    EXPECT_TRUE(ParseExchangeDouble(CString("1.") + CString('0', 29) + "junk", d));
     EXPECT_EQ(d, 1.0);
-    EXPECT_FALSE(ParseDoubleText(CString("1.") + CString('0', 28) + "junk", d));
+    EXPECT_FALSE(ParseExchangeDouble(CString("1.") + CString('0', 28) + "junk", d));
 }
 
 TEST(NumberText, SignificantDigits)
 {
-    EXPECT_EQ(FormatFloatText(0.01f), "0.01");
-    EXPECT_EQ(FormatFloatText(1.23456789f), "1.23457");
-    EXPECT_EQ(FormatFloatText(0.0f), "0");
-    EXPECT_EQ(FormatFloatText(1.0f), "1");
-    EXPECT_EQ(FormatFloatText(123456789.0f), "1.23457e+08");
-    EXPECT_EQ(FormatFloatText(0.00001f), "1e-05");
-    EXPECT_EQ(FormatDoubleText(1.0 / 3.0), "0.333333333333333");
-    EXPECT_EQ(FormatDoubleText(0.1), "0.1");
-    EXPECT_EQ(FormatDoubleText(123456789012345678.0), "1.23456789012346e+17");
+    EXPECT_EQ(FormatExchangeFloat(0.01f), "0.01");
+    EXPECT_EQ(FormatExchangeFloat(1.23456789f), "1.23457");
+    EXPECT_EQ(FormatExchangeFloat(0.0f), "0");
+    EXPECT_EQ(FormatExchangeFloat(1.0f), "1");
+    EXPECT_EQ(FormatExchangeFloat(123456789.0f), "1.23457e+08");
+    EXPECT_EQ(FormatExchangeFloat(0.00001f), "1e-05");
+    EXPECT_EQ(FormatExchangeDouble(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(FormatExchangeDouble(0.1), "0.1");
+    EXPECT_EQ(FormatExchangeDouble(123456789012345678.0), "1.23456789012346e+17");
 }
 
 TEST_F(DataExchangeTest, ShowingWritesEveryForm)
