@@ -1,0 +1,7 @@
+#include "app/DialogSeams.h"
+
+MainWindowDialogs& MainWindowDialogHooks()
+{
+    static MainWindowDialogs hooks;
+    return hooks;
+}
