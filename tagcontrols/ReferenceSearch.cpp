@@ -251,7 +251,7 @@ public:
         m_nextRank = rank + 1;
         int64_t from = static_cast<int64_t>(m_P) + 1;
         if (from < 0) from = 0;
-        const int32_t* first = from <= 1 ? begin : std::lower_bound(begin, end, static_cast<int32_t>(from));
+        const int32_t* first = from <= 1 ? begin : std::lower_bound(begin, end, from);
         if (from <= 1 && first != end && *first < from) ++first;
         if (first == end) {
             m_P = -1;

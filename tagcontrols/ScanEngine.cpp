@@ -41,22 +41,6 @@ CString ScanItemLimitMessage(int32_t itemLimit)
     return text;
 }
 
-WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32_t metaSize)
-{
-    WorkingMetadata result;
-    if (metaSize < 0 || metaSize > kWorkingMetadataSize) {
-        result.status = MetadataReadStatus::SizeOutOfRange;
-        return result;
-    }
-    std::string raw;
-    map.SeekRead(metaOffset);
-    map.Read(raw, metaSize);
-    result.bytesRead = static_cast<int32_t>(raw.size());
-    result.status = result.bytesRead < metaSize ? MetadataReadStatus::ShortRead : MetadataReadStatus::Complete;
-    result.block = RawToByteString(raw);
-    return result;
-}
-
 const char* ScanRootText(ScanRoot root)
 {
     switch (root) {

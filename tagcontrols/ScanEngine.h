@@ -7,29 +7,14 @@
 
 #include "map/MapState.h"
 #include "platform/CString.h"
-#include "platform/FileStream.h"
+#include "tagcontrols/WorkingMetadata.h"
 
 #include <cstdint>
 #include <vector>
 
-// Room of the working buffer that every reader of a tag's metadata uses.
-constexpr int32_t kWorkingMetadataSize = 1000000;
 // The float phase tries at most this many values; a precision that needs
 // more to pass 100 is refused.
-constexpr int32_t kMaxFloatValues = 1000000;
-
-enum class MetadataReadStatus { Complete, SizeOutOfRange, ShortRead };
-
-struct WorkingMetadata {
-    CString block;  // the bytes read, zero bytes as 'x'
-    MetadataReadStatus status = MetadataReadStatus::Complete;
-    int32_t bytesRead = 0;
-};
-
-// Reads a tag's metadata as the scanner, Save Metadata and Direct
-// Injection do. A size below 0 or above the working buffer reads nothing;
-// a map that ends early gives the bytes it holds.
-WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32_t metaSize);
+constexpr int32_t kMaxFloatValues = 2000000;
 
 struct ScanSwitches {
     bool dependencies = false;

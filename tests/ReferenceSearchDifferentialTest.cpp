@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -131,7 +132,7 @@ public:
     int32_t RunningPosition()
     {
         switch (Next(6)) {
-        case 0: return -2;
+        case 0: return Chance(50) ? -2 : (Chance(50) ? INT32_MIN : INT32_MAX);
         case 1:
         case 2: return -1;
         case 3:

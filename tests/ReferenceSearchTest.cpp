@@ -287,17 +287,28 @@ TEST_F(ReferenceSearch, ASinkThatReturnsFalseEndsThePass)
 
 TEST_F(ReferenceSearch, LongBlockAgreesWithTheExhaustiveSearch)
 {
-    // Long enough for the pointer search's precomputed tables.
-    std::string s(70000, 'x');
-    for (size_t i = 0; i < s.size(); i += 97) s[i] = static_cast<char>(0x80 + i % 7);
-    for (size_t i = 5; i + 4 < s.size(); i += 1021) s.replace(i, 4, std::string("\x10\x02x\x80"));
-    s[3] = '\x81';
-    const CString block(s);
-    int32_t fastP = 0, slowP = 0;
-    const auto fast = PointerSearch(block, 0x10, 0x3000, 0x80000000, 0, fastP);
-    EXPECT_EQ(fast, oracle::PointerSearch(block, 0x10, 0x3000, 0x80000000, 0, slowP));
-    EXPECT_EQ(fastP, slowP);
-    EXPECT_FALSE(fast.empty());
+    // Long enough for the pointer search's precomputed tables; magics that
+    // give four-, one-, two- and three-byte keys and sums that wrap.
+    for (uint32_t magic : {0x80000000u, 0x10u, 0xF00u, 0xFFF00u, 0xFFFFFFF0u}) {
+        std::string s(70000, '\xEE');
+        for (size_t i = 0; i < s.size(); i += 131) s.replace(i, 5, "xxxxx");
+        for (size_t i = 3, n = 0; i + 4 < s.size(); i += 347, ++n) {
+            const uint32_t v = magic + 0x10 + static_cast<uint32_t>(n % 80);
+            for (int b = 0; b < 4; ++b) {
+                const char c = static_cast<char>((v >> (8 * b)) & 0xFF);
+                s[i + static_cast<size_t>(b)] = c == '\0' ? 'x' : c;
+            }
+        }
+        const CString block(s);
+        SCOPED_TRACE(magic);
+        for (int32_t start : {-1, 0}) {
+            int32_t fastP = start, slowP = start;
+            const auto fast = PointerSearch(block, 0x10, 0x50, magic, 0, fastP);
+            EXPECT_EQ(fast, oracle::PointerSearch(block, 0x10, 0x50, magic, 0, slowP));
+            EXPECT_EQ(fastP, slowP);
+            EXPECT_FALSE(fast.empty());
+        }
+    }
 }
 
 } // namespace

@@ -289,6 +289,22 @@ TEST_F(ScanEngine, FloatPrecisionThatCannotEndIsRefusedOnce)
     EXPECT_EQ(Kinds(Scan(block)), (std::vector<ScanItemKind>{ScanItemKind::Float, ScanItemKind::Short}));
 }
 
+TEST_F(ScanEngine, AFinePrecisionStillRuns)
+{
+    // 0.0001 needs about a million values to pass 100.
+    m_in.switches = {};
+    m_in.switches.floats = true;
+    m_in.floatPrecision = 0.0001f;
+    float f = 0.0001f;
+    for (int i = 0; i < 700000; ++i) f = f + 0.0001f;
+    std::string block = Filler(12);
+    Put(block, 4, Stored(std::bit_cast<uint32_t>(f)));
+    const ScanResult result = Scan(block);
+    EXPECT_TRUE(result.messages.empty());
+    ASSERT_EQ(result.items.size(), 1u);
+    EXPECT_EQ(result.items[0].floatValue, f);
+}
+
 TEST_F(ScanEngine, ShortsAreSmallBytesFollowedByZeroOrLast)
 {
     m_in.switches = {};
