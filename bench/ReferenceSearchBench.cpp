@@ -263,4 +263,21 @@ void IdentifierPassReducedTags(benchmark::State& state)
 }
 BENCHMARK(IdentifierPassReducedTags)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The whole scan, all six phases, of the block's first 4 KB with an EoF
+// position of 0x4000.
+void WholeScanReducedRange(benchmark::State& state)
+{
+    const Fixture& f = Data();
+    const bool exhaustive = state.range(0) != 0;
+    const CString block = f.block.Left(4096);
+    ScanParameters in = f.Parameters(INT_MAX);
+    in.eofPosition = 0x4000;
+    size_t items = 0;
+    for (auto _ : state)
+        items = exhaustive ? travik::test::oracle::Scan(block, in).size() : RunMetadataScan(block, in).items.size();
+    state.counters["items"] = static_cast<double>(items);
+    state.SetLabel(exhaustive ? "exhaustive" : "fast");
+}
+BENCHMARK(WholeScanReducedRange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -181,8 +181,6 @@ public:
         return g;
     }
 
-    int32_t Groups() const { return m_groups; }
-
     // Every position of the block at which a needle stands, by group.
     void Walk(const CString& block, Occurrences& out) const
     {
