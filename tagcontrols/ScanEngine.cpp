@@ -174,7 +174,8 @@ private:
         return true;
     }
 
-    // Texts are made only for items that will be listed.
+    // Asked before an item's text is made: the first item past the limit
+    // is not made; it ends the scan and marks the list as cut.
     bool Full()
     {
         if (static_cast<int32_t>(m_out.items.size()) < m_limit) return false;
