@@ -232,6 +232,11 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
     if (combo == nullptr) throw std::logic_error("DDX_CBString on control " + std::to_string(nIDC) + ", not a combo box");
     if (pDX->m_bSaveAndValidate) {
         value = combo->WindowText();
+    } else if (value.IsEmpty()) {
+        // Every entry begins with the empty text, but showing the first one
+        // would hand a text the member never held back to whoever takes the
+        // controls in (an empty class code would come back as a real one).
+        combo->SetCurSel(-1);
     } else if (combo->SelectString(-1, value) == CB_ERR && !combo->HasStyle(ctl::DropDownList)) {
         combo->SetWindowText(value);
     }

@@ -48,8 +48,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 
 // Showing selects the first list entry that begins with the text (case
-// ignored) or, when none does, puts the text into the edit field; taking
-// back reads the edit field.
+// ignored) or, when none does, puts the text into the edit field; an empty
+// text selects nothing and empties the field. Taking back reads the field.
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
 

@@ -289,6 +289,18 @@ TEST_F(DataExchangeTest, ComboBoxFillingAndTheEditField)
     EXPECT_EQ(dialog.m_combo, "DeLa");
 }
 
+// An empty text would begin every entry; it must not come back as one.
+TEST_F(DataExchangeTest, EmptyComboTextSelectsNothing)
+{
+    ExchangeDialog dialog;
+    dialog.m_combo = "";
+    user.ExpectDialog().Enter();
+    dialog.DoModal();
+    EXPECT_EQ(user.Shown().at(0).Text(17), "");
+    EXPECT_EQ(dialog.m_combo, "");
+    EXPECT_EQ(user.Problems(), "");
+}
+
 TEST_F(DataExchangeTest, LimitsOnTyping)
 {
     ExchangeDialog dialog;

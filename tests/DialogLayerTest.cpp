@@ -327,6 +327,24 @@ TEST_F(DialogLayerTest, FileChooserMovesToTheChosenFolder)
     EXPECT_EQ(request.currentDirectory, CString(start.string()));
 }
 
+TEST_F(DialogLayerTest, SaveChooserAsksBeforeReplacingAFile)
+{
+    travik::test::WriteFileBytes("old.bin", "x");
+    CFileDialog keep(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    user.AnswerFile("old.bin", false);
+    EXPECT_EQ(keep.DoModal(), IDCANCEL);
+    CFileDialog replace(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    user.AnswerFile("old.bin");
+    EXPECT_EQ(replace.DoModal(), IDOK);
+    CFileDialog fresh(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    user.AnswerFile("new.bin", false);
+    EXPECT_EQ(fresh.DoModal(), IDOK);
+    EXPECT_TRUE(user.Shown().at(0).overwritePrompted);
+    EXPECT_TRUE(user.Shown().at(1).overwritePrompted);
+    EXPECT_FALSE(user.Shown().at(2).overwritePrompted);
+    EXPECT_EQ(user.Problems(), "");
+}
+
 TEST_F(DialogLayerTest, ColourChooserKeepsTheInitialColourOnCancel)
 {
     CColorDialog cancelled(1);

@@ -3,6 +3,8 @@
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace headless {
@@ -228,10 +230,11 @@ DialogSteps& HeadlessPresenter::ExpectDialog(const CString& caption)
     return m_queue.back().steps;
 }
 
-void HeadlessPresenter::AnswerFile(const CString& path)
+void HeadlessPresenter::AnswerFile(const CString& path, bool confirmOverwrite)
 {
     Entry entry(ShownWindow::FileChooser);
     entry.confirm = true;
+    entry.confirmOverwrite = confirmOverwrite;
     entry.path = path;
     m_queue.push_back(std::move(entry));
 }
@@ -338,9 +341,18 @@ bool HeadlessPresenter::ChooseFile(const FileDialogRequest& request, CString& pa
     shown.file = request;
     Entry entry(ShownWindow::FileChooser);
     bool queued = TakeEntry(ShownWindow::FileChooser, request.open ? "open" : "save", entry);
-    if (queued && entry.confirm) shown.answer = entry.path;
+    bool confirmed = queued && entry.confirm;
+    if (confirmed) {
+        shown.answer = entry.path;
+        std::error_code error;
+        if (!request.open && (request.flags & OFN_OVERWRITEPROMPT) &&
+            std::filesystem::exists(std::filesystem::path(entry.path.Bytes()), error)) {
+            shown.overwritePrompted = true;
+            confirmed = entry.confirmOverwrite;
+        }
+    }
     m_shown.push_back(shown);
-    if (!queued || !entry.confirm) return false;
+    if (!confirmed) return false;
     path = entry.path;
     return true;
 }

@@ -48,6 +48,7 @@ struct ShownWindow {
     FileDialogRequest file;            // file choosers
     ColorDialogRequest color;          // colour choosers
     CString answer;                    // file choosers: the path given
+    bool overwritePrompted = false;    // save choosers: asked whether to replace the file
 
     CString Text(int id) const;
     CString TextAtEnd(int id) const;
@@ -93,7 +94,9 @@ public:
 
     // Queue entries, in the order the windows will open.
     DialogSteps& ExpectDialog(const CString& caption = CString());
-    void AnswerFile(const CString& path); // OK with this path
+    // OK with this path. A save chooser that asks before replacing an
+    // existing file gets confirmOverwrite as the answer (No: cancelled).
+    void AnswerFile(const CString& path, bool confirmOverwrite = true);
     void CancelFile();
     void AnswerColor(COLORREF color);
     void CancelColor();
@@ -117,6 +120,7 @@ private:
         ShownWindow::Kind kind;
         DialogSteps steps; // dialogs
         bool confirm = false;
+        bool confirmOverwrite = true;
         CString path;
         COLORREF color = 0;
         int button = IDOK;
