@@ -7,7 +7,7 @@
 #include "map/MapHeader.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "map/TagIndex.h"
+#include "map/MapLoad.h"
 #include "res/ResourceIds.h"
 
 BEGIN_MESSAGE_MAP(CMainDialog, CDialog)
@@ -99,26 +99,14 @@ HCURSOR CMainDialog::OnQueryDragIcon() { return m_hIcon; }
 void CMainDialog::RunLoadChain()
 {
     FillTagClassTable();
-    ReadMapHeader();
-    ReadIndexHeader();
-    DetectMapNickname();
-    DetectMapType();
-    DetectMapFormat();
-    ComputeEofSpace();
-    LoadTagIndex(m_tree);
+    ReadOpenMapAndIndex(&m_tree);
     SetTreeColorForMap(m_tree);
 }
 
 void CMainDialog::RunReloadChain()
 {
     m_tree.DeleteAllItems();
-    ReadMapHeader();
-    ReadIndexHeader();
-    DetectMapNickname();
-    DetectMapType();
-    DetectMapFormat();
-    ComputeEofSpace();
-    LoadTagIndex(m_tree);
+    ReadOpenMapAndIndex(&m_tree);
 }
 
 void CMainDialog::OnOpenMapfile()

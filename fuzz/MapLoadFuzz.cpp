@@ -2,6 +2,7 @@
 // second map: every header, index and name read must stay in bounds.
 #include "map/MapFiles.h"
 #include "map/MapHeader.h"
+#include "map/MapLoad.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
 #include "map/TagIndex.h"
@@ -36,21 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CTreeCtrl mainTree;
     g_strMapFileName = "fuzz.map";
     OpenMapFile();
-    ReadMapHeader();
-    ReadIndexHeader();
-    DetectMapNickname();
-    DetectMapType();
-    DetectMapFormat();
-    ComputeEofSpace();
-    LoadTagIndex(mainTree);
+    ReadOpenMapAndIndex(&mainTree);
     SetTreeColorForMap(mainTree);
 
     CTreeCtrl intoTree, fromTree;
     g_strInputMapFileName = "fuzz.map";
     OpenInputMapFile();
-    ReadInputMapHeader();
-    ReadInputIndexHeader();
-    LoadInputTagIndex(fromTree);
+    ReadInputMapAndIndex(&fromTree);
     LoadTagIndexForInjection(intoTree);
     CloseInputMapFile();
     CloseMapFile();

@@ -4,7 +4,7 @@
 #include "map/MapHeader.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "map/TagIndex.h"
+#include "map/MapLoad.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -382,21 +382,13 @@ MapLayout OpenBuiltInputMap(const MapBuilder& map, const std::string& fileName)
 void LoadOpenMap(CTreeCtrl* tree)
 {
     FillTagClassTable();
-    ReadMapHeader();
-    ReadIndexHeader();
-    DetectMapNickname();
-    DetectMapType();
-    DetectMapFormat();
-    ComputeEofSpace();
-    LoadTagIndex(tree);
+    ::ReadOpenMapAndIndex(tree);
     SetTreeColorForMap(tree);
 }
 
 void LoadInputMap(CTreeCtrl* tree)
 {
-    ReadInputMapHeader();
-    ReadInputIndexHeader();
-    LoadInputTagIndex(tree);
+    ::ReadInputMapAndIndex(tree);
 }
 
 } // namespace travik::test
