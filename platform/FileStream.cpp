@@ -1,6 +1,7 @@
 #include "platform/FileStream.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -296,11 +297,12 @@ bool CFileStream::ReadField(CString& field, int limit, char delimiter)
 
 CString FormatGeneralNumber(double value, int precision)
 {
+    // Independent of the process locale: a toolkit may have changed LC_NUMERIC.
     char text[64];
-    std::snprintf(text, sizeof text, "%.*g", precision, value);
-    std::string s(text);
+    auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+    std::string s = error == std::errc() ? std::string(text, end) : std::string();
     size_t e = s.find('e');
-    if (e != std::string::npos && e + 2 < s.size() + 1) {
+    if (e != std::string::npos) {
         // e+06 -> e+006: at least three exponent digits.
         size_t digits = s.size() - (e + 2);
         if (digits < 3) s.insert(e + 2, 3 - digits, '0');

@@ -3,6 +3,8 @@
 
 #include "tests/support/TestEnvironment.h"
 
+#include <clocale>
+#include <cmath>
 #include <sys/stat.h>
 
 namespace {
@@ -172,8 +174,20 @@ TEST(NumberText, GeneralFormHasSixDigitsAndThreeExponentDigits)
         {1.0, "1"}, {0.5, "0.5"}, {0.01, "0.01"}, {-2.5, "-2.5"}, {static_cast<double>(0.1f), "0.1"},
         {123456.7, "123457"}, {1234567.0, "1.23457e+006"}, {10000000000.0, "1e+010"},
         {0.00001, "1e-005"}, {-0.0, "-0"}, {1e100, "1e+100"}, {1.5e-300, "1.5e-300"},
+        {HUGE_VAL, "inf"}, {-HUGE_VAL, "-inf"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatGeneralNumber(c.value), c.text) << c.text;
+}
+
+TEST(NumberText, GeneralFormIgnoresTheProcessLocale)
+{
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    std::string saved = previous ? previous : "C";
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (!std::setlocale(LC_NUMERIC, name)) continue;
+        EXPECT_EQ(FormatGeneralNumber(0.5), "0.5") << name;
+    }
+    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(TimeText, TwentyFourCharactersWithBlankPaddedDay)
