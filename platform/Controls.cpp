@@ -71,7 +71,8 @@ BOOL CEdit::SetReadOnly(BOOL readOnly)
     return TRUE;
 }
 
-CString CEdit::FilterTyped(const CString& typed) const
+// Digits only, capitals, one line: what typing keeps of each character.
+std::string CEdit::FilterChars(const CString& typed) const
 {
     std::string kept;
     for (char c : typed.Bytes()) {
@@ -81,6 +82,12 @@ CString CEdit::FilterTyped(const CString& typed) const
         if (HasStyle(ctl::UpperCase) && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         kept += c;
     }
+    return kept;
+}
+
+CString CEdit::FilterTyped(const CString& typed) const
+{
+    std::string kept = FilterChars(typed);
     if (m_limit > 0 && kept.size() > m_limit) kept.resize(m_limit);
     return CString(std::move(kept));
 }
@@ -89,6 +96,25 @@ bool CEdit::UserType(const CString& typed)
 {
     if (!IsWindowEnabled() || m_readOnly) return false;
     SetWindowText(FilterTyped(typed));
+    return true;
+}
+
+bool CEdit::UserEdit(int start, int removed, const CString& inserted)
+{
+    if (!IsWindowEnabled() || m_readOnly) return false;
+    const std::string& text = WindowText().Bytes();
+    if (start < 0 || removed < 0 || static_cast<size_t>(start) + static_cast<size_t>(removed) > text.size())
+        return false;
+    std::string kept = FilterChars(inserted);
+    if (m_limit > 0) {
+        // The limit counts the whole text, but what code put there stays.
+        size_t rest = text.size() - static_cast<size_t>(removed);
+        size_t room = rest < m_limit ? m_limit - rest : 0;
+        if (kept.size() > room) kept.resize(room);
+    }
+    std::string edited = text.substr(0, static_cast<size_t>(start)) + kept +
+                         text.substr(static_cast<size_t>(start) + static_cast<size_t>(removed));
+    SetWindowText(CString(std::move(edited)));
     return true;
 }
 

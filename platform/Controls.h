@@ -9,6 +9,7 @@
 #include "platform/TreeCtrl.h"
 #include "platform/Wnd.h"
 
+#include <string>
 #include <vector>
 
 constexpr int BST_UNCHECKED = 0;
@@ -53,12 +54,20 @@ public:
     // The user replaces the whole text by typing. False (and no change)
     // when the edit is disabled or read-only.
     bool UserType(const CString& typed);
+    // The user edits part of the text, as a real edit box is edited: the
+    // `removed` characters from `start` give way to `inserted` (typed or
+    // pasted). Only the inserted text is filtered (and cut to what the limit
+    // leaves room for); the rest keeps its bytes, those no user could type
+    // included. False (and no change) when disabled, read-only or out of range.
+    bool UserEdit(int start, int removed, const CString& inserted);
 
 protected:
     bool AcceptsKind(ControlKind kind) const override;
     void AdoptState(const CWnd& from) override;
 
 private:
+    std::string FilterChars(const CString& typed) const;
+
     UINT m_limit = 0;
     bool m_readOnly = false;
     friend class CDialog;

@@ -1,0 +1,962 @@
+#include "platform/qt/DialogWindow.h"
+
+#include "platform/Controls.h"
+#include "platform/qt/QtPresenter.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/TreeModel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace qtpresenter {
+
+// --- Control views ---------------------------------------------------------
+
+// Keeps one widget in step with the model of one control of the template.
+// The model is looked up by index each time: data exchange may have put a
+// bound member in place of the object made from the template.
+class ControlView {
+public:
+    ControlView(DialogWindow& window, int index) : m_window(window), m_index(index) {}
+    virtual ~ControlView() = default;
+    ControlView(const ControlView&) = delete;
+    ControlView& operator=(const ControlView&) = delete;
+
+    QWidget* Widget() const { return m_widget; }
+    CWnd* Model() const { return m_window.Dialog().GetControl(m_index); }
+
+    // Shows the model when it changed since it was last shown (always when forced).
+    void Refresh(bool force = false)
+    {
+        CWnd* model = Model();
+        if (model == nullptr || m_widget == nullptr) return;
+        if (!force && model == m_shownModel && model->Revision() == m_shownRevision) return;
+        m_shownModel = model;
+        m_shownRevision = model->Revision();
+        ShowingScope showing(*this);
+        m_widget->setEnabled(model->IsWindowEnabled() != FALSE);
+        Show(*model);
+    }
+    // The widget may show what the model refused: show the model again.
+    void Resync() { Refresh(true); }
+
+    // Focus goes to the control as a refusal of data exchange puts it there.
+    virtual void TakeFocus()
+    {
+        if (m_widget && m_widget->isEnabled()) m_widget->setFocus(Qt::OtherFocusReason);
+    }
+    // Enter types a line end here rather than pressing the default button.
+    virtual bool WantsReturn() const { return false; }
+
+protected:
+    virtual void Show(CWnd& model) = 0;
+    template <class T>
+    T* ModelAs() const
+    {
+        return dynamic_cast<T*>(Model());
+    }
+    // True while the view itself changes the widget: its signals then are
+    // the code's changes and must not come back as user input.
+    bool Showing() const { return m_showing; }
+
+    DialogWindow& m_window;
+    int m_index;
+    QWidget* m_widget = nullptr;
+
+private:
+    struct ShowingScope {
+        explicit ShowingScope(ControlView& view) : view(view), was(view.m_showing) { view.m_showing = true; }
+        ~ShowingScope() { view.m_showing = was; }
+        ControlView& view;
+        bool was;
+    };
+    CWnd* m_shownModel = nullptr;
+    uint64_t m_shownRevision = 0;
+    bool m_showing = false;
+};
+
+namespace {
+
+bool Has(const ControlTemplate& control, uint64_t flag) { return (control.style & flag) != 0; }
+
+bool Framed(const ControlTemplate& control)
+{
+    return Has(control, ctl::Border) || Has(control, ctl::ClientEdge) || Has(control, ctl::StaticEdge);
+}
+
+// What a label or wrapped caption shows of a mnemonic text: "&&" as '&',
+// the marking '&' not at all.
+QString WithoutMnemonic(const QString& text)
+{
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+class PushButtonView : public ControlView {
+public:
+    PushButtonView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index)
+    {
+        m_button = new QPushButton(parent);
+        m_widget = m_button;
+        m_button->setAutoDefault(false);
+        m_button->setDefault(Has(control, ctl::DefaultButton));
+        if (Has(control, ctl::Flat)) {
+            // A flat button keeps a thin frame, unlike Qt's frameless one.
+            m_button->setStyleSheet(QStringLiteral(
+                "QPushButton { border: 1px solid palette(shadow); background: palette(button); padding: 0 4px; }"
+                "QPushButton:default { border: 2px solid palette(shadow); }"
+                "QPushButton:pressed { background: palette(mid); }"
+                "QPushButton:focus { outline: none; border-style: solid; }"
+                "QPushButton:disabled { color: palette(mid); border-color: palette(mid); }"));
+        }
+        if (Has(control, ctl::MultiLineText)) {
+            // A caption that wraps: a label inside the button.
+            m_label = new QLabel(m_button);
+            m_label->setWordWrap(true);
+            m_label->setAlignment(Qt::AlignCenter);
+            m_label->setTextFormat(Qt::PlainText);
+            m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            auto* layout = new QVBoxLayout(m_button);
+            layout->setContentsMargins(3, 1, 3, 1);
+            layout->addWidget(m_label);
+        }
+        QObject::connect(m_button, &QPushButton::clicked, m_button, [this] {
+            m_window.Post([this] {
+                if (auto* button = ModelAs<CButton>()) button->UserClick();
+            });
+        });
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        QString text = ToQt(model.WindowText());
+        if (m_label) {
+            m_label->setText(WithoutMnemonic(text));
+            m_button->setText(QString());
+            QKeySequence mnemonic = QKeySequence::mnemonic(text);
+            m_button->setShortcut(mnemonic);
+        } else {
+            m_button->setText(text);
+        }
+    }
+
+private:
+    QPushButton* m_button = nullptr;
+    QLabel* m_label = nullptr;
+};
+
+// A check box that changes its check only when its model does.
+class ModelCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
+class CheckBoxView : public ControlView {
+public:
+    CheckBoxView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index)
+    {
+        m_box = new ModelCheckBox(parent);
+        m_widget = m_box;
+        if (Has(control, ctl::LeftText)) m_box->setLayoutDirection(Qt::RightToLeft);
+        QObject::connect(m_box, &QCheckBox::clicked, m_box, [this] {
+            m_window.Post([this] {
+                if (auto* button = ModelAs<CButton>()) button->UserClick();
+            });
+        });
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        m_box->setText(ToQt(model.WindowText()));
+        int check = static_cast<CButton&>(model).GetCheck();
+        m_box->setTristate(check == BST_INDETERMINATE);
+        m_box->setCheckState(check == BST_CHECKED         ? Qt::Checked
+                             : check == BST_INDETERMINATE ? Qt::PartiallyChecked
+                                                          : Qt::Unchecked);
+    }
+
+private:
+    ModelCheckBox* m_box = nullptr;
+};
+
+class GroupBoxView : public ControlView {
+public:
+    GroupBoxView(DialogWindow& window, int index, QWidget* parent) : ControlView(window, index)
+    {
+        m_box = new QGroupBox(parent);
+        m_box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_widget = m_box;
+    }
+
+protected:
+    void Show(CWnd& model) override { m_box->setTitle(ToQt(model.WindowText())); }
+
+private:
+    QGroupBox* m_box = nullptr;
+};
+
+class StaticTextView : public ControlView {
+public:
+    StaticTextView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index), m_noPrefix(Has(control, ctl::NoPrefix))
+    {
+        m_label = new QLabel(parent);
+        m_widget = m_label;
+        m_label->setTextFormat(Qt::PlainText);
+        m_label->setWordWrap(true);
+        m_label->setAlignment((Has(control, ctl::Centre) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        if (Framed(control)) m_label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+    QLabel* Label() const { return m_label; }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        QString text = ToQt(model.WindowText());
+        // A label shows '&' itself unless it has a buddy to take its mnemonic.
+        m_label->setText(m_noPrefix || m_label->buddy() != nullptr ? text : WithoutMnemonic(text));
+    }
+
+private:
+    QLabel* m_label = nullptr;
+    bool m_noPrefix;
+};
+
+class StaticIconView : public ControlView {
+public:
+    StaticIconView(DialogWindow& window, int index, QWidget* parent) : ControlView(window, index)
+    {
+        m_label = new QLabel(parent);
+        m_widget = m_label;
+        m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        QPixmap pixmap = PixmapOfIcon(static_cast<CStatic&>(model).GetIcon());
+        m_label->setPixmap(pixmap);
+        // An icon control takes the icon's size, whatever its rectangle says.
+        if (!pixmap.isNull()) m_label->resize(pixmap.size());
+    }
+
+private:
+    QLabel* m_label = nullptr;
+};
+
+// Read-only edits show the window's background, as the platform draws them.
+void ShowReadOnly(QWidget* edit, bool readOnly)
+{
+    QPalette palette = edit->parentWidget() ? edit->parentWidget()->palette() : QApplication::palette();
+    if (readOnly) palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+}
+
+class LineEditView : public ControlView {
+public:
+    LineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index)
+    {
+        m_edit = new QLineEdit(parent);
+        m_widget = m_edit;
+        m_edit->setFrame(Framed(control));
+        if (Has(control, ctl::Centre)) m_edit->setAlignment(Qt::AlignHCenter);
+        QObject::connect(m_edit, &QLineEdit::textEdited, m_edit, [this](const QString& text) { UserEdited(text); });
+    }
+
+    void TakeFocus() override
+    {
+        ControlView::TakeFocus();
+        m_edit->selectAll();
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& edit = static_cast<CEdit&>(model);
+        bool readOnly = edit.IsReadOnly();
+        if (readOnly != m_edit->isReadOnly() || !m_paletteSet) {
+            m_edit->setReadOnly(readOnly);
+            ShowReadOnly(m_edit, readOnly);
+            m_paletteSet = true;
+        }
+        m_shown = ShowSingleLine(model.WindowText());
+        if (m_edit->text() != m_shown.text) {
+            // Keep the cursor where the user was typing when the model
+            // dropped or changed what was typed.
+            int cursor = m_edit->cursorPosition() - static_cast<int>(m_edit->text().size() - m_shown.text.size());
+            m_edit->setText(m_shown.text);
+            m_edit->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(m_shown.text.size())));
+        }
+    }
+
+private:
+    void UserEdited(const QString& text)
+    {
+        if (Showing()) return;
+        if (auto* edit = ModelAs<CEdit>()) {
+            ModelEdit change = EditBetween(m_shown, text, false);
+            edit->UserEdit(change.start, change.removed, change.inserted);
+        }
+        Resync();
+    }
+
+    QLineEdit* m_edit = nullptr;
+    ShownText m_shown;
+    bool m_paletteSet = false;
+};
+
+class MultiLineEditView : public ControlView {
+public:
+    MultiLineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index), m_wantReturn(Has(control, ctl::WantReturn))
+    {
+        m_edit = new QTextEdit(parent);
+        m_widget = m_edit;
+        m_edit->setAcceptRichText(false);
+        m_edit->setTabChangesFocus(true);
+        if (!Framed(control)) m_edit->setFrameStyle(QFrame::NoFrame);
+        bool wraps = !Has(control, ctl::HScroll) && !Has(control, ctl::AutoHScroll);
+        m_edit->setLineWrapMode(wraps ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+        m_edit->setVerticalScrollBarPolicy(Has(control, ctl::VScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        m_edit->setHorizontalScrollBarPolicy(Has(control, ctl::HScroll) ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAlwaysOff);
+        if (Has(control, ctl::Centre)) {
+            QTextOption option = m_edit->document()->defaultTextOption();
+            option.setAlignment(Qt::AlignHCenter);
+            m_edit->document()->setDefaultTextOption(option);
+        }
+        QObject::connect(m_edit, &QTextEdit::textChanged, m_edit, [this] { UserEdited(); });
+    }
+
+    bool WantsReturn() const override { return m_wantReturn && !m_edit->isReadOnly(); }
+
+    void TakeFocus() override
+    {
+        ControlView::TakeFocus();
+        m_edit->selectAll();
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& edit = static_cast<CEdit&>(model);
+        bool readOnly = edit.IsReadOnly();
+        if (readOnly != m_edit->isReadOnly() || !m_paletteSet) {
+            m_edit->setReadOnly(readOnly);
+            ShowReadOnly(m_edit, readOnly);
+            m_paletteSet = true;
+        }
+        m_shown = ShowMultiLine(model.WindowText());
+        if (WidgetText() != m_shown.text) {
+            QTextCursor cursor = m_edit->textCursor();
+            int position = cursor.position() - static_cast<int>(WidgetText().size() - m_shown.text.size());
+            m_edit->setPlainText(m_shown.text);
+            cursor = m_edit->textCursor();
+            cursor.setPosition(std::clamp(position, 0, static_cast<int>(m_shown.text.size())));
+            m_edit->setTextCursor(cursor);
+        }
+    }
+
+private:
+    // The text with its line breaks as '\n' and every other character as it is.
+    QString WidgetText() const
+    {
+        QString text = m_edit->document()->toRawText();
+        text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
+        return text;
+    }
+
+    void UserEdited()
+    {
+        if (Showing()) return;
+        if (auto* edit = ModelAs<CEdit>()) {
+            ModelEdit change = EditBetween(m_shown, WidgetText(), true);
+            if (change.removed == 0 && change.inserted.IsEmpty()) return;
+            edit->UserEdit(change.start, change.removed, change.inserted);
+        }
+        Resync();
+    }
+
+    QTextEdit* m_edit = nullptr;
+    ShownText m_shown;
+    bool m_wantReturn;
+    bool m_paletteSet = false;
+};
+
+class ComboBoxView : public ControlView {
+public:
+    ComboBoxView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent, int listHeight)
+        : ControlView(window, index)
+    {
+        m_combo = new QComboBox(parent);
+        m_widget = m_combo;
+        bool editable = !Has(control, ctl::DropDownList);
+        m_combo->setEditable(editable);
+        m_combo->setInsertPolicy(QComboBox::NoInsert);
+        if (editable) {
+            // The platform's drop-down boxes complete nothing as the user types.
+            m_combo->setCompleter(nullptr);
+            QObject::connect(m_combo->lineEdit(), &QLineEdit::textEdited, m_combo,
+                             [this](const QString& text) { UserTyped(text); });
+        }
+        // The template's height is the height of the dropped-down list.
+        int rowHeight = std::max(1, m_combo->fontMetrics().height());
+        m_combo->setMaxVisibleItems(std::max(1, listHeight / rowHeight - 1));
+        QObject::connect(m_combo, &QComboBox::activated, m_combo, [this](int entry) { UserPicked(entry); });
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& combo = static_cast<CComboBox&>(model);
+        const std::vector<CString>& entries = combo.Entries();
+        if (entries != m_shownEntries) {
+            QStringList items;
+            items.reserve(static_cast<qsizetype>(entries.size()));
+            for (const CString& entry : entries) items << ToQt(entry);
+            m_combo->clear();
+            m_combo->addItems(items);
+            m_shownEntries = entries;
+        }
+        QLineEdit* edit = m_combo->lineEdit();
+        QString before = edit ? edit->text() : QString();
+        int cursor = edit ? edit->cursorPosition() : 0;
+        if (m_combo->currentIndex() != combo.GetCurSel()) m_combo->setCurrentIndex(combo.GetCurSel());
+        if (edit) {
+            QString text = ToQt(model.WindowText());
+            if (edit->text() != text) edit->setText(text);
+            // The user keeps typing where they were unless an entry replaced the text.
+            if (text == before || combo.GetCurSel() < 0)
+                edit->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+        }
+    }
+
+private:
+    void UserTyped(const QString& text)
+    {
+        if (Showing()) return;
+        if (auto* combo = ModelAs<CComboBox>()) combo->UserType(FromQt(text));
+        Resync();
+    }
+
+    void UserPicked(int entry)
+    {
+        if (Showing()) return;
+        if (auto* combo = ModelAs<CComboBox>()) combo->UserSelect(entry);
+        Resync();
+    }
+
+    QComboBox* m_combo = nullptr;
+    std::vector<CString> m_shownEntries;
+};
+
+class TreeView : public ControlView {
+public:
+    TreeView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index)
+    {
+        m_view = new QTreeView(parent);
+        m_widget = m_view;
+        m_model = new TreeModel(m_view);
+        m_view->setModel(m_model);
+        m_view->setHeaderHidden(true);
+        m_view->setUniformRowHeights(true);
+        m_view->setAnimated(false);
+        m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_view->setRootIsDecorated(Has(control, ctl::LinesAtRoot));
+        m_view->setAutoFillBackground(true);
+        m_view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        m_view->header()->setStretchLastSection(false);
+        if (!Framed(control)) m_view->setFrameStyle(QFrame::NoFrame);
+        if (Has(control, ctl::TrackSelect)) m_view->setMouseTracking(true);
+        QObject::connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, m_view,
+                         [this](const QItemSelection& selected, const QItemSelection&) { UserSelected(selected); });
+    }
+
+    QTreeView* View() const { return m_view; }
+    TreeModel* ItemModel() const { return m_model; }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& tree = static_cast<CTreeCtrl&>(model);
+        m_model->Sync(tree);
+
+        COLORREF background = tree.GetBkColor();
+        if (background != m_shownBackground || !m_backgroundSet) {
+            QColor base(GetRValue(background), GetGValue(background), GetBValue(background));
+            QPalette palette = m_view->palette();
+            palette.setColor(QPalette::Base, base);
+            // The items' text stays readable on any background.
+            palette.setColor(QPalette::Text, base.lightness() < 128 ? Qt::white : Qt::black);
+            m_view->setPalette(palette);
+            m_shownBackground = background;
+            m_backgroundSet = true;
+        }
+
+        QModelIndex selected = m_model->IndexOf(tree.GetSelectedItem());
+        QItemSelectionModel* selection = m_view->selectionModel();
+        if (selected.isValid()) {
+            if (!selection->isSelected(selected) || selection->currentIndex() != selected) {
+                for (QModelIndex up = selected.parent(); up.isValid(); up = up.parent()) m_view->expand(up);
+                selection->setCurrentIndex(selected, QItemSelectionModel::ClearAndSelect);
+                m_view->scrollTo(selected);
+            }
+        } else if (selection->hasSelection()) {
+            selection->clearSelection();
+        }
+    }
+
+private:
+    void UserSelected(const QItemSelection& selected)
+    {
+        if (Showing()) return;
+        QModelIndexList indexes = selected.indexes();
+        if (indexes.isEmpty()) {
+            // The user cannot clear a tree's selection: show the model's again.
+            m_window.Post([this] { Resync(); });
+            return;
+        }
+        HTREEITEM item = m_model->HandleOf(indexes.first());
+        m_window.Post([this, item] {
+            if (auto* tree = ModelAs<CTreeCtrl>(); tree && tree->IsItem(item)) tree->UserSelect(item);
+            Resync();
+        });
+    }
+
+    QTreeView* m_view = nullptr;
+    TreeModel* m_model = nullptr;
+    COLORREF m_shownBackground = 0;
+    bool m_backgroundSet = false;
+};
+
+class ListView : public ControlView {
+public:
+    ListView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : ControlView(window, index)
+    {
+        m_list = new QListWidget(parent);
+        m_widget = m_list;
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(QListView::TopToBottom);
+        m_list->setWrapping(true);
+        m_list->setResizeMode(QListView::Adjust);
+        m_list->setUniformItemSizes(true);
+        m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        if (!Framed(control)) m_list->setFrameStyle(QFrame::NoFrame);
+        QObject::connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, m_list,
+                         [this](const QItemSelection& selected, const QItemSelection&) {
+                             if (Showing()) return;
+                             QModelIndexList indexes = selected.indexes();
+                             if (auto* list = ModelAs<CListCtrl>(); list && !indexes.isEmpty())
+                                 list->UserSelect(indexes.first().row());
+                             Resync();
+                         });
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& list = static_cast<CListCtrl&>(model);
+        if (list.Items() != m_shownItems) {
+            QStringList items;
+            items.reserve(static_cast<qsizetype>(list.Items().size()));
+            for (const CString& item : list.Items()) items << ToQt(item);
+            m_list->clear();
+            m_list->addItems(items);
+            m_shownItems = list.Items();
+        }
+        int selected = list.GetSelectedIndex();
+        if (selected >= 0 && selected < m_list->count()) {
+            if (m_list->currentRow() != selected || !m_list->item(selected)->isSelected()) {
+                m_list->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+                m_list->scrollToItem(m_list->item(selected));
+            }
+        } else {
+            m_list->clearSelection();
+        }
+    }
+
+private:
+    QListWidget* m_list = nullptr;
+    std::vector<CString> m_shownItems;
+};
+
+class ProgressView : public ControlView {
+public:
+    ProgressView(DialogWindow& window, int index, QWidget* parent) : ControlView(window, index)
+    {
+        m_bar = new QProgressBar(parent);
+        m_widget = m_bar;
+        m_bar->setTextVisible(false);
+    }
+
+protected:
+    void Show(CWnd& model) override
+    {
+        auto& progress = static_cast<CProgressCtrl&>(model);
+        int lower = 0, upper = 0;
+        progress.GetRange(lower, upper);
+        m_bar->setInvertedAppearance(upper < lower);
+        m_bar->setRange(std::min(lower, upper), std::max(lower, upper));
+        m_bar->setValue(progress.GetPos());
+    }
+
+private:
+    QProgressBar* m_bar = nullptr;
+};
+
+} // namespace
+
+// --- DialogWindow ----------------------------------------------------------
+
+DialogWindow::DialogWindow(QtPresenter& presenter, CDialog& dialog, QWidget* parent)
+    : QDialog(parent), m_presenter(presenter), m_dialog(dialog)
+{
+    Build();
+}
+
+DialogWindow::~DialogWindow() = default;
+
+void DialogWindow::Build()
+{
+    const DialogTemplate& dialogTemplate = *m_dialog.GetTemplate();
+
+    Qt::WindowFlags flags = (parentWidget() ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (dialogTemplate.style & dlg::SystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialogTemplate.style & dlg::MinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+    setObjectName(QStringLiteral("dialog_%1").arg(dialogTemplate.id));
+
+    if (!dialogTemplate.fontName.IsEmpty() && dialogTemplate.fontSize > 0) {
+        QFont font(ToQt(dialogTemplate.fontName), dialogTemplate.fontSize);
+        font.setStyleHint(QFont::SansSerif);
+        setFont(font);
+    }
+    // Dialog units as the platform defines them: a quarter of the font's
+    // average character width, an eighth of its height.
+    QFontMetrics metrics(font());
+    int alphabet = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    m_baseX = std::max(1, (alphabet / 26 + 1) / 2);
+    m_baseY = std::max(1, metrics.height());
+    auto toX = [this](int units) { return DialogUnitsToPixelsX(units, m_baseX); };
+    auto toY = [this](int units) { return DialogUnitsToPixelsY(units, m_baseY); };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (m_dialog.GetMenu() != nullptr) {
+        m_menuBar = new QMenuBar(this);
+        m_menuBar->setFont(QApplication::font());
+        layout->setMenuBar(m_menuBar);
+    }
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFixedSize(toX(dialogTemplate.cx), toY(dialogTemplate.cy));
+    layout->addWidget(m_client);
+    m_dialog.SetClientSize(m_client->width(), m_client->height());
+
+    QWidget* previousFocusable = nullptr;
+    StaticTextView* labelWaitingForBuddy = nullptr;
+    for (int i = 0; i < m_dialog.GetControlCount(); ++i) {
+        const ControlTemplate& control = dialogTemplate.controls[static_cast<size_t>(i)];
+        std::unique_ptr<ControlView> view;
+        int listHeight = toY(control.rect.y + control.rect.cy) - toY(control.rect.y);
+        switch (control.kind) {
+        case ControlKind::PushButton: view = std::make_unique<PushButtonView>(*this, i, control, m_client); break;
+        case ControlKind::CheckBox: view = std::make_unique<CheckBoxView>(*this, i, control, m_client); break;
+        case ControlKind::GroupBox: view = std::make_unique<GroupBoxView>(*this, i, m_client); break;
+        case ControlKind::Edit:
+            if (Has(control, ctl::MultiLine)) view = std::make_unique<MultiLineEditView>(*this, i, control, m_client);
+            else view = std::make_unique<LineEditView>(*this, i, control, m_client);
+            break;
+        case ControlKind::ComboBox:
+            view = std::make_unique<ComboBoxView>(*this, i, control, m_client, listHeight);
+            break;
+        case ControlKind::TreeView: view = std::make_unique<TreeView>(*this, i, control, m_client); break;
+        case ControlKind::ListView: view = std::make_unique<ListView>(*this, i, control, m_client); break;
+        case ControlKind::ProgressBar: view = std::make_unique<ProgressView>(*this, i, m_client); break;
+        case ControlKind::StaticText: view = std::make_unique<StaticTextView>(*this, i, control, m_client); break;
+        case ControlKind::StaticIcon: view = std::make_unique<StaticIconView>(*this, i, m_client); break;
+        }
+        QWidget* widget = view->Widget();
+        widget->setObjectName(QStringLiteral("control_%1").arg(control.id));
+        widget->setProperty("travikControlId", control.id);
+        widget->setProperty("travikControlIndex", i);
+
+        int left = toX(control.rect.x), top = toY(control.rect.y);
+        int width = toX(control.rect.x + control.rect.cx) - left;
+        int height = toY(control.rect.y + control.rect.cy) - top;
+        // A combo box's rectangle reaches down over its dropped list.
+        if (control.kind == ControlKind::ComboBox) height = std::min(height, widget->sizeHint().height());
+        widget->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+
+        bool focusable = control.kind != ControlKind::GroupBox && control.kind != ControlKind::StaticText &&
+                         control.kind != ControlKind::StaticIcon && control.kind != ControlKind::ProgressBar;
+        if (focusable) {
+            widget->setFocusPolicy(Has(control, ctl::TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+            if (previousFocusable) QWidget::setTabOrder(previousFocusable, widget);
+            previousFocusable = widget;
+            // A label's mnemonic moves the focus to the control after it.
+            if (labelWaitingForBuddy) labelWaitingForBuddy->Label()->setBuddy(widget);
+            labelWaitingForBuddy = nullptr;
+        } else if (control.kind == ControlKind::StaticText && !Has(control, ctl::NoPrefix)) {
+            labelWaitingForBuddy = static_cast<StaticTextView*>(view.get());
+        } else if (control.kind != ControlKind::StaticText) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        m_views.push_back(std::move(view));
+    }
+    // Group boxes frame the controls inside them and must not cover them.
+    for (const auto& view : m_views)
+        if (qobject_cast<QGroupBox*>(view->Widget())) view->Widget()->lower();
+
+    for (QWidget* widget : findChildren<QWidget*>()) widget->installEventFilter(this);
+
+    auto* systemMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(systemMenuKey, &QShortcut::activated, this, [this] { PopUpSystemMenu(); });
+    m_client->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_client, &QWidget::customContextMenuRequested, this, [this](const QPoint&) { PopUpSystemMenu(); });
+}
+
+void DialogWindow::BuildMenuBar()
+{
+    CMenu* menu = m_dialog.GetMenu();
+    if (m_menuBar == nullptr || menu == nullptr) return;
+    for (QMenu* old : m_menuBar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) old->deleteLater();
+    m_menuBar->clear();
+
+    auto addItems = [this](auto& self, QWidget* target, const CMenu& source) -> void {
+        for (const CMenu::Item& item : source.Items()) {
+            if (item.IsSeparator()) {
+                if (auto* popup = qobject_cast<QMenu*>(target)) popup->addSeparator();
+                continue;
+            }
+            QString text = ToQt(item.text);
+            if (item.popup) {
+                auto* sub = new QMenu(text, target);
+                sub->setEnabled(item.IsEnabled());
+                if (auto* bar = qobject_cast<QMenuBar*>(target)) bar->addMenu(sub);
+                else static_cast<QMenu*>(target)->addMenu(sub);
+                self(self, sub, *item.popup);
+                continue;
+            }
+            auto* action = new QAction(text, target);
+            action->setEnabled(item.IsEnabled());
+            action->setCheckable((item.flags & MF_CHECKED) != 0);
+            action->setChecked((item.flags & MF_CHECKED) != 0);
+            action->setData(item.id);
+            UINT id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] {
+                Post([this, id] { m_dialog.ChooseMenuCommand(id); });
+            });
+            target->addAction(action);
+        }
+    };
+    addItems(addItems, m_menuBar, *menu);
+    m_shownMenu = menu;
+    m_menuRevision = menu->Revision();
+}
+
+QMenu* DialogWindow::PopUpSystemMenu()
+{
+    CMenu* systemMenu = m_dialog.GetSystemMenu(FALSE);
+    if (systemMenu == nullptr || !m_presenter.IsInnermost(this)) return nullptr;
+    auto* popup = new QMenu(this);
+    popup->setObjectName(QStringLiteral("systemMenu"));
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    for (const CMenu::Item& item : systemMenu->Items()) {
+        if (item.IsSeparator()) {
+            popup->addSeparator();
+            continue;
+        }
+        QAction* action = popup->addAction(ToQt(item.text));
+        action->setEnabled(item.IsEnabled());
+        action->setData(item.id);
+        UINT id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            Post([this, id] { m_dialog.ChooseSystemMenuCommand(id); });
+        });
+    }
+    popup->popup(m_client->mapToGlobal(QPoint(0, 0)));
+    return popup;
+}
+
+void DialogWindow::Refresh()
+{
+    if (!m_shownOnce || m_dialog.Revision() != m_shownRevision) {
+        m_shownRevision = m_dialog.Revision();
+        QString caption = ToQt(m_dialog.WindowText());
+        if (windowTitle() != caption) setWindowTitle(caption);
+
+        HICON big = m_dialog.GetIcon(TRUE), small = m_dialog.GetIcon(FALSE);
+        if (big != m_shownBigIcon || small != m_shownSmallIcon) {
+            QIcon icon;
+            for (HICON each : {big, small})
+                if (QPixmap pixmap = PixmapOfIcon(each); !pixmap.isNull()) icon.addPixmap(pixmap);
+            setWindowIcon(icon);
+            m_shownBigIcon = big;
+            m_shownSmallIcon = small;
+        }
+
+        CMenu* menu = m_dialog.GetMenu();
+        if (menu != nullptr && (menu != m_shownMenu || menu->Revision() != m_menuRevision)) BuildMenuBar();
+
+        if (m_shownOnce && (m_dialog.IsIconic() != FALSE) != isMinimized()) {
+            if (m_dialog.IsIconic()) showMinimized();
+            else showNormal();
+        }
+        if (m_shownOnce) ApplyFocus();
+    }
+    for (const auto& view : m_views) view->Refresh();
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        ApplyFocus();
+    }
+}
+
+void DialogWindow::ApplyFocus()
+{
+    int id = m_dialog.GetFocusId();
+    if (id == 0) return;
+    for (int i = 0; i < m_dialog.GetControlCount(); ++i) {
+        CWnd* control = m_dialog.GetControl(i);
+        if (control == nullptr || control->GetDlgCtrlID() != id) continue;
+        ControlView& view = *m_views[static_cast<size_t>(i)];
+        if (QApplication::focusWidget() != view.Widget()) view.TakeFocus();
+        return;
+    }
+}
+
+void DialogWindow::Post(std::function<void()> action)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, action = std::move(action)] {
+            if (!m_presenter.IsInnermost(this) || m_dialog.IsEnded()) return;
+            action();
+        },
+        Qt::QueuedConnection);
+}
+
+QWidget* DialogWindow::ControlWidgetAt(int index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_views.size()) return nullptr;
+    return m_views[static_cast<size_t>(index)]->Widget();
+}
+
+QWidget* DialogWindow::ControlWidget(int id) const
+{
+    for (int i = 0; i < m_dialog.GetControlCount(); ++i) {
+        CWnd* control = m_dialog.GetControl(i);
+        if (control && control->GetDlgCtrlID() == id) return ControlWidgetAt(i);
+    }
+    return nullptr;
+}
+
+bool DialogWindow::HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers)
+{
+    bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    bool escape = key == Qt::Key_Escape;
+    if ((!enter && !escape) || (modifiers & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (enter) {
+        for (const auto& view : m_views)
+            if (view->Widget() == target) {
+                if (view->WantsReturn()) return false;
+                break;
+            }
+        Post([this] { m_dialog.PressEnter(); });
+    } else {
+        Post([this] { m_dialog.PressEscape(); });
+    }
+    return true;
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (HandleKey(watched, key->key(), key->modifiers())) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (HandleKey(this, event->key(), event->modifiers())) return;
+    QDialog::keyPressEvent(event);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box is a system command; the dialog decides whether it ends.
+    event->ignore();
+    Post([this] { m_dialog.PressCloseBox(); });
+}
+
+void DialogWindow::reject()
+{
+    Post([this] { m_dialog.PressEscape(); });
+}
+
+void DialogWindow::accept()
+{
+    Post([this] { m_dialog.PressEnter(); });
+}
+
+void DialogWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        bool minimised = isMinimized();
+        if ((m_dialog.IsIconic() != FALSE) != minimised) m_dialog.SetIconic(minimised);
+    }
+    QDialog::changeEvent(event);
+}
+
+void DialogWindow::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    // The dialog's paint handler runs as on the platform; what it draws for
+    // a minimised window the window system draws from the window's icon.
+    if (!m_inPaint && !m_dialog.IsEnded()) {
+        m_inPaint = true;
+        m_dialog.SendPaint();
+        m_inPaint = false;
+    }
+}
+
+} // namespace qtpresenter

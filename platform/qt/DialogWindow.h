@@ -1,0 +1,81 @@
+// One modal dialog on the screen: a QDialog built from the dialog's
+// template, whose widgets show the control models and hand what the user
+// does to the models' User... operations.
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QMenuBar;
+
+namespace qtpresenter {
+
+class ControlView;
+class QtPresenter;
+
+class DialogWindow : public QDialog {
+public:
+    DialogWindow(QtPresenter& presenter, CDialog& dialog, QWidget* parent);
+    ~DialogWindow() override;
+
+    CDialog& Dialog() const { return m_dialog; }
+    // Shows whatever changed in the models since the last refresh.
+    void Refresh();
+    // Runs a user action once the event that asked for it is done, and only
+    // while this window is the innermost modal window (input to the windows
+    // behind a modal window is blocked, as on the platform).
+    void Post(std::function<void()> action);
+
+    // The widget of a control: by template index, or the first with an id.
+    QWidget* ControlWidgetAt(int index) const;
+    QWidget* ControlWidget(int id) const;
+    // Where the controls stand (the client area, below the menu bar).
+    QWidget* Client() const { return m_client; }
+    QMenuBar* MenuBar() const { return m_menuBar; }
+    // Opens the system menu as a small popup (Alt+Space, or a right click on
+    // the window's background); null when the dialog has none.
+    QMenu* PopUpSystemMenu();
+
+    // The dialog font's base units: a dialog unit is a quarter of baseX
+    // across and an eighth of baseY down.
+    int BaseUnitX() const { return m_baseX; }
+    int BaseUnitY() const { return m_baseY; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+    void accept() override;
+
+private:
+    void Build();
+    void BuildMenuBar();
+    void ApplyFocus();
+    bool HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
+
+    QtPresenter& m_presenter;
+    CDialog& m_dialog;
+    QWidget* m_client = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    std::vector<std::unique_ptr<ControlView>> m_views;
+    int m_baseX = kDefaultBaseUnitX;
+    int m_baseY = kDefaultBaseUnitY;
+    bool m_shownOnce = false;
+    uint64_t m_shownRevision = 0;
+    uint64_t m_menuRevision = 0;
+    const CMenu* m_shownMenu = nullptr;
+    HICON m_shownBigIcon = nullptr;
+    HICON m_shownSmallIcon = nullptr;
+    bool m_inPaint = false;
+};
+
+} // namespace qtpresenter
