@@ -418,6 +418,7 @@ TEST_F(PresenterTest, CheckBoxesCombosListsAndProgressBarsFollowTheirModels)
     });
     user.Then("see the models follow", [&] {
         if (dialog.commands[kProbeCheck] != 1) return false;
+        QCoreApplication::processEvents(); // the models' changes are shown at the next turn
         DialogWindow* window = Probe();
         EXPECT_EQ(dialog.Control<CButton>(kProbeCheck).GetCheck(), BST_CHECKED);
         EXPECT_TRUE(WidgetOf<QCheckBox>(window, kProbeCheck)->isChecked());

@@ -12,6 +12,8 @@
 #include <QStyleFactory>
 #include <QTest>
 
+#include <clocale>
+
 namespace travik::test {
 
 QApplication& TestApplication()
@@ -22,6 +24,7 @@ QApplication& TestApplication()
     static QApplication* application = [] {
         auto* app = new QApplication(argc, argv);
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        std::setlocale(LC_NUMERIC, "C"); // as the program does after Qt's start
         return app;
     }();
     return *application;
