@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -83,6 +84,36 @@ TEST_F(PresenterTest, ControlsStandAtTheirRectanglesInTheDialogFontsUnits)
         return true;
     });
     EXPECT_EQ(Run(dialog, user), IDCANCEL);
+}
+
+TEST_F(PresenterTest, AOneLineLabelTakesTheFreeRoomItsTextNeedsAndNoMore)
+{
+    const char* longText = "A label measured in a narrower font than this one";
+    ProbeDialog dialog(ProbeTemplate({
+        Label(longText, {7, 7, 60, 8}),
+        Label(longText, {7, 20, 60, 8}),
+        Control(kProbeButton, ControlKind::PushButton, ctl::TabStop, "B", {100, 18, 30, 14}),
+        Label(longText, {7, 40, 60, 24}),
+    }));
+    UserScript user;
+    user.Then("measure the labels", [&] {
+        DialogWindow* window = Probe();
+        if (window == nullptr) return false;
+        auto* free = static_cast<QLabel*>(window->ControlWidgetAt(0));
+        auto* blocked = static_cast<QLabel*>(window->ControlWidgetAt(1));
+        auto* tall = static_cast<QLabel*>(window->ControlWidgetAt(3));
+        int needed = free->fontMetrics().horizontalAdvance(QString::fromLatin1(longText));
+        EXPECT_GE(free->width(), needed);
+        EXPECT_LT(free->width(), needed + 10);
+        EXPECT_FALSE(free->wordWrap());
+        EXPECT_EQ(blocked->geometry().right(), window->ControlWidget(kProbeButton)->x() - 1);
+        // A label with room for several lines wraps inside its rectangle.
+        EXPECT_TRUE(tall->wordWrap());
+        EXPECT_EQ(tall->width(), 67 * window->BaseUnitX() / 4 - 7 * window->BaseUnitX() / 4);
+        PressKey(*window, Qt::Key_Escape);
+        return true;
+    });
+    Run(dialog, user);
 }
 
 TEST_F(PresenterTest, EveryByteValueSurvivesARoundTripThroughAnEdit)
