@@ -676,7 +676,12 @@ DialogWindow::DialogWindow(QtPresenter& presenter, CDialog& dialog, QWidget* par
     Build();
 }
 
-DialogWindow::~DialogWindow() = default;
+DialogWindow::~DialogWindow()
+{
+    // The widgets go after the views that listen to them: what they signal
+    // while they are torn down is nobody's input.
+    for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+}
 
 void DialogWindow::Build()
 {
