@@ -339,9 +339,11 @@ protected:
         }
         m_shown = ShowSingleLine(model.WindowText());
         if (m_edit->text() != m_shown.text) {
-            // Keep the cursor where the user was typing when the model
-            // dropped or changed what was typed.
-            int cursor = m_edit->cursorPosition() - static_cast<int>(m_edit->text().size() - m_shown.text.size());
+            // The cursor stays where the user was typing when the model
+            // dropped or changed what was typed; a text set by code is
+            // shown from its start.
+            int cursor = m_typing ? m_edit->cursorPosition() - static_cast<int>(m_edit->text().size() - m_shown.text.size())
+                                  : 0;
             m_edit->setText(m_shown.text);
             m_edit->setCursorPosition(std::clamp(cursor, 0, static_cast<int>(m_shown.text.size())));
         }
@@ -355,11 +357,14 @@ private:
             ModelEdit change = EditBetween(m_shown, text, false);
             edit->UserEdit(change.start, change.removed, change.inserted);
         }
+        m_typing = true;
         Resync();
+        m_typing = false;
     }
 
     QLineEdit* m_edit = nullptr;
     ShownText m_shown;
+    bool m_typing = false;
     bool m_paletteSet = false;
 };
 
@@ -407,7 +412,8 @@ protected:
         m_shown = ShowMultiLine(model.WindowText());
         if (WidgetText() != m_shown.text) {
             QTextCursor cursor = m_edit->textCursor();
-            int position = cursor.position() - static_cast<int>(WidgetText().size() - m_shown.text.size());
+            int position =
+                m_typing ? cursor.position() - static_cast<int>(WidgetText().size() - m_shown.text.size()) : 0;
             m_edit->setPlainText(m_shown.text);
             cursor = m_edit->textCursor();
             cursor.setPosition(std::clamp(position, 0, static_cast<int>(m_shown.text.size())));
@@ -432,11 +438,14 @@ private:
             if (change.removed == 0 && change.inserted.IsEmpty()) return;
             edit->UserEdit(change.start, change.removed, change.inserted);
         }
+        m_typing = true;
         Resync();
+        m_typing = false;
     }
 
     QTextEdit* m_edit = nullptr;
     ShownText m_shown;
+    bool m_typing = false;
     bool m_wantReturn;
     bool m_paletteSet = false;
 };
@@ -625,6 +634,10 @@ protected:
             m_list->clear();
             m_list->addItems(items);
             m_shownItems = list.Items();
+            // Columns as wide as the widest item, as list mode lays them out.
+            int widest = 0;
+            for (const QString& item : items) widest = std::max(widest, m_list->fontMetrics().horizontalAdvance(item));
+            m_list->setGridSize(QSize(widest + 12, m_list->fontMetrics().height() + 2));
         }
         int selected = list.GetSelectedIndex();
         if (selected >= 0 && selected < m_list->count()) {

@@ -132,6 +132,7 @@ TEST_F(PresenterTest, EveryByteValueSurvivesARoundTripThroughAnEdit)
         auto* edit = WidgetOf<QLineEdit>(Probe(), kProbeEdit);
         if (edit == nullptr) return false;
         EXPECT_EQ(edit->text(), shown);
+        EXPECT_EQ(edit->cursorPosition(), 0); // a text set by code is shown from its start
         edit->setFocus();
         PressKey(*edit, Qt::Key_End);
         TypeText(*edit, QString::fromLatin1("Z\xE9\xFF"));
