@@ -68,7 +68,9 @@ CString HexToBytes(CString hex)
     std::string out;
     out.reserve(s.size() / 2);
     for (size_t i = 0; i < s.size(); i += 2) {
-        unsigned b = (DigitValue(s[i]) << 4) | DigitValue(s[i + 1]);
+        // A pair is read as HexToInt reads it: a NUL ends it, so "1\0" is 1.
+        unsigned b = 0;
+        if (s[i] != '\0') b = s[i + 1] == '\0' ? DigitValue(s[i]) : (DigitValue(s[i]) << 4) | DigitValue(s[i + 1]);
         out += b == 0 ? 'x' : static_cast<char>(b);
     }
     return CString(std::move(out));

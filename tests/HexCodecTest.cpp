@@ -52,6 +52,8 @@ TEST(HexCodec, HexToBytesPairsFromTheLeftWithZeroAsX)
     EXPECT_EQ(HexToBytes("zz"), "x");
     EXPECT_EQ(HexToBytes(""), "");
     EXPECT_EQ(HexToBytes("FF80"), Raw({0xFF, 0x80}));
+    // Each pair goes through HexToInt, which stops at a NUL character.
+    EXPECT_EQ(HexToBytes(CString(std::string("1\0" "\0" "2", 4))), Raw({0x01, 'x'}));
 }
 
 TEST(HexCodec, IntToDecTextIsSignedDecimal)
