@@ -275,9 +275,15 @@ bool CFileStream::ReadField(CString& field, int limit, char delimiter)
     int extracted = 0;
     for (;;) {
         if (static_cast<int>(out.size()) >= limit - 1) {
-            if (PeekChar() == static_cast<unsigned char>(delimiter)) {
+            // As a line read does: the end of the file is tested before the
+            // limit, so a field that just fills the limit at the end is good.
+            const int next = PeekChar();
+            if (next == static_cast<unsigned char>(delimiter)) {
                 GetChar();
                 ++extracted;
+            } else if (next < 0) {
+                m_eof = true;
+                if (extracted == 0) m_fail = true;
             } else {
                 m_fail = true;
             }

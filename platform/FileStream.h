@@ -70,8 +70,9 @@ public:
     // Skips white space, then takes characters up to the next white space.
     bool ReadToken(CString& token);
     // Takes characters up to the delimiter (consumed, not stored), at most
-    // limit - 1 of them. Stopping at the limit without the delimiter, or
-    // reading nothing before the end, sets the failure state.
+    // limit - 1 of them. Stopping at the limit before another character
+    // than the delimiter, or reading nothing before the end, sets the
+    // failure state; reaching the end sets end-of-file.
     bool ReadField(CString& field, int limit, char delimiter = '\n');
     // One character, or -1 at the end.
     int GetChar();

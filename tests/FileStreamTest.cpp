@@ -136,6 +136,19 @@ TEST_F(FileStreamTest, FieldReadStopsAtTheLimitAndFails)
     EXPECT_EQ(field, "gh");
     EXPECT_FALSE(stream.ReadField(field, 10, '|'));
     EXPECT_TRUE(stream.Eof());
+
+    // A last field that fills the limit exactly and meets the end of the
+    // file is read, and the end is seen, so a reader's loop comes to an end.
+    WriteFileBytes("g.data", "ab|cd");
+    ASSERT_TRUE(stream.Open("g.data", CFileStream::kDataFile));
+    EXPECT_TRUE(stream.ReadField(field, 3, '|'));
+    EXPECT_EQ(field, "ab");
+    EXPECT_TRUE(stream.ReadField(field, 3, '|'));
+    EXPECT_EQ(field, "cd");
+    EXPECT_TRUE(stream.Eof());
+    EXPECT_FALSE(stream.Fail());
+    EXPECT_FALSE(stream.ReadField(field, 3, '|'));
+    EXPECT_EQ(field, "");
 }
 
 TEST_F(FileStreamTest, TokensSkipWhiteSpace)
