@@ -33,9 +33,15 @@ INT_PTR CFileDialog::DoModal()
     if (chosen.is_relative()) chosen = std::filesystem::current_path(error) / chosen;
     chosen = chosen.lexically_normal();
     if (!m_defaultExtension.IsEmpty() && !chosen.has_extension()) chosen += "." + m_defaultExtension.Bytes();
+    if ((m_flags & OFN_NOCHANGEDIR) == 0 && chosen.has_parent_path()) {
+        // Callers open the name alone, relative to the current directory:
+        // if the chosen folder cannot be entered (it vanished, or may not be
+        // entered), that name would reach a file of the same name in the
+        // wrong folder. The choice is not taken.
+        std::filesystem::current_path(chosen.parent_path(), error);
+        if (error) return IDCANCEL;
+    }
     m_path = CString(chosen.string());
-    if ((m_flags & OFN_NOCHANGEDIR) == 0 && chosen.has_parent_path())
-        std::filesystem::current_path(chosen.parent_path(), error); // a folder that vanished stays unvisited
     return IDOK;
 }
 

@@ -15,8 +15,8 @@ public:
                          CWnd* pParentWnd = nullptr);
 
     // IDOK when a file was chosen (its folder is then the current
-    // directory, unless OFN_NOCHANGEDIR), IDCANCEL otherwise, -1 with no
-    // presenter.
+    // directory, unless OFN_NOCHANGEDIR), IDCANCEL otherwise or when that
+    // folder cannot be entered, -1 with no presenter.
     INT_PTR DoModal();
     // The chosen file's name without its folder.
     CString GetFileName() const;

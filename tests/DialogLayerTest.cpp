@@ -325,6 +325,13 @@ TEST_F(DialogLayerTest, FileChooserMovesToTheChosenFolder)
     EXPECT_TRUE(request.open);
     EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     EXPECT_EQ(request.currentDirectory, CString(start.string()));
+
+    // A folder that cannot be entered: the bare name would name a.map here.
+    CFileDialog gone(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    user.AnswerFile("vanished/a.map");
+    EXPECT_EQ(gone.DoModal(), IDCANCEL);
+    EXPECT_EQ(std::filesystem::current_path(), start / "maps");
+    EXPECT_EQ(user.Problems(), "");
 }
 
 TEST_F(DialogLayerTest, SaveChooserAsksBeforeReplacingAFile)

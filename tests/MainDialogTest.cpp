@@ -129,6 +129,20 @@ TEST_F(MainDialogTest, FailedOpenOfAChosenFileIsTriedAgainAfterCancel)
     EXPECT_EQ(CountOf(ReadLog(), "\tMapFile 'missing.map' opened unsuccessfully.\r\n"), 2u);
 }
 
+// Only the name is kept, and it is opened in the current directory: a
+// choice whose folder cannot be entered must not open a namesake here.
+TEST_F(MainDialogTest, AChoiceInAFolderThatCannotBeEnteredOpensNoNamesake)
+{
+    WriteTestMap(PathOf("test.map"));
+    user.ExpectDialog().Menu(ID_FILE_OPEN_MAPFILE).Escape();
+    user.AnswerFile("vanished/test.map");
+    RunProgram();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_FALSE(g_MapFile.IsOpen());
+    EXPECT_EQ(g_strMapFileName, "None");
+    EXPECT_NE(ReadLog().find("\tMapFile 'None' opened unsuccessfully.\r\n"), std::string::npos);
+}
+
 TEST_F(MainDialogTest, ReadOnlyModeOpensTheMapReadOnly)
 {
     g_bReadOnlyMode = true;
