@@ -323,6 +323,20 @@ TEST_F(TagIndexTest, HostileCountsAndAddresses)
         Load(MapBuilder::Xbox().Patch(0x10, Le32(offset)), &tree);
         EXPECT_EQ(g_IndexHeader.m_nTagCount, 0) << offset;
     }
+
+    // Offsets are 32-bit: an index just below the top of the range has its
+    // count at 0x08 and its entries from 0x20 on, over the header's texts.
+    ResetMapState();
+    tree.DeleteAllItems();
+    Load(MapBuilder::Xbox().EofPosition(2).Patch(0x10, Le32(0xFFFFFFFC)), &tree);
+    EXPECT_EQ(g_IndexHeader.m_nTagCount, 2);
+    EXPECT_EQ(g_strMagic, "FFFFFFE0");
+    EXPECT_EQ(g_Tags[0].m_strPageOffset, "20");
+    EXPECT_EQ(g_Tags[0].m_strClass1, "tset"); // the map name "testmap"
+    EXPECT_EQ(g_Tags[0].m_strClass2, "pam");
+    EXPECT_EQ(g_Tags[0].m_strName, "testmap"); // name address 0: offset 0x20
+    EXPECT_EQ(g_Tags[1].m_strPageOffset, "40");
+    EXPECT_EQ(g_Tags[1].m_strClass1, "0.10"); // the build date "01.00.00.0609"
 }
 
 TEST_F(TagIndexTest, NoMapOpenLoadsNothingHarmfully)
