@@ -14,7 +14,7 @@ const DialogTemplate& MainDialogTemplate()
         t.fontName = kDialogFont;
         t.fontSize = kDialogFontSize;
         t.menuId = IDR_MAIN_MENU;
-        t.style = dlg::Caption | dlg::SystemMenu | dlg::MinimizeBox;
+        t.style = dlg::Caption | dlg::SystemMenu | dlg::MinimizeBox | dlg::ModalFrame;
         t.controls = {
             GroupBox("Index Tags", {7, 7, 321, 208}),
             Control(IDC_TAG_TREE, ControlKind::TreeView,

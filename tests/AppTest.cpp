@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
 
 using namespace travik::test;
 
@@ -154,6 +157,108 @@ TEST_F(AppTest, AboutBoxShowsTheProductAndEndsWithCloseEnterOrEsc)
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Project Travik Public Beta 1"), texts.end());
     EXPECT_EQ(t->controls.front().kind, ControlKind::StaticIcon);
     EXPECT_EQ(t->controls.front().iconId, IDR_MAINFRAME);
+}
+
+// The shell's templates and menu as the user meets them: captions, sizes,
+// window styles, and each control's id, kind, style, text and place.
+TEST(Resources, ShellTemplatesAndMenuHoldTheirValues)
+{
+    struct Window {
+        UINT id;
+        const char* caption;
+        int cx, cy;
+        UINT menuId;
+        uint32_t style;
+    };
+    const Window windows[] = {
+        {IDD_MAIN_DIALOG, "Project Travik", 335, 222, IDR_MAIN_MENU,
+         dlg::Caption | dlg::SystemMenu | dlg::MinimizeBox | dlg::ModalFrame},
+        {IDD_MESSAGE_DIALOG, "Message", 186, 95, 0, dlg::Caption | dlg::SystemMenu | dlg::ModalFrame},
+        {IDD_ABOUTBOX, "About Project Travik", 275, 98, 0, dlg::Caption | dlg::ModalFrame},
+    };
+    for (const Window& w : windows) {
+        const DialogTemplate* t = FindDialogTemplate(w.id);
+        ASSERT_NE(t, nullptr) << w.id;
+        EXPECT_EQ(t->caption, w.caption);
+        EXPECT_EQ(t->cx, w.cx) << w.caption;
+        EXPECT_EQ(t->cy, w.cy) << w.caption;
+        EXPECT_EQ(t->fontSize, 8) << w.caption;
+        EXPECT_EQ(t->menuId, w.menuId) << w.caption;
+        EXPECT_EQ(t->style, w.style) << w.caption;
+    }
+
+    struct Row {
+        UINT dialog;
+        int id;
+        ControlKind kind;
+        uint64_t style;
+        const char* text; // null: the implementer's own
+        DialogRect rect;
+    };
+    const uint64_t button = ctl::DefaultButton | ctl::Flat | ctl::TabStop;
+    const Row rows[] = {
+        {IDD_MAIN_DIALOG, IDC_STATIC, ControlKind::GroupBox, 0, "Index Tags", {7, 7, 321, 208}},
+        {IDD_MAIN_DIALOG, IDC_TAG_TREE, ControlKind::TreeView,
+         ctl::Border | ctl::TabStop | ctl::HasButtons | ctl::HasLines | ctl::LinesAtRoot | ctl::TrackSelect, "Tree1",
+         {15, 18, 305, 189}},
+        {IDD_MESSAGE_DIALOG, IDCANCEL, ControlKind::PushButton, button, "&Close", {70, 70, 50, 14}},
+        {IDD_MESSAGE_DIALOG, IDC_STATIC, ControlKind::GroupBox, 0, "Message", {7, 7, 172, 81}},
+        {IDD_MESSAGE_DIALOG, IDC_MESSAGE, ControlKind::Edit, ctl::MultiLine | ctl::Centre | ctl::ReadOnly | ctl::TabStop,
+         "", {20, 20, 146, 42}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticIcon, 0, "", {11, 17, 21, 20}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticText, ctl::NoPrefix, "Project Travik Public Beta 1",
+         {40, 10, 119, 8}},
+        {IDD_ABOUTBOX, IDOK, ControlKind::PushButton, button, "&Close", {218, 21, 50, 14}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticText, ctl::Centre,
+         "This program is still very buggy! I haven't had it erase my maps or anything, but just to be safe, make a "
+         "backup of your map before editing it with this program.",
+         {7, 49, 261, 18}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticText, ctl::NoPrefix, nullptr, {40, 23, 119, 8}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticText, ctl::NoPrefix, nullptr, {40, 36, 149, 8}},
+        {IDD_ABOUTBOX, IDC_STATIC, ControlKind::StaticText, ctl::Centre | ctl::NoPrefix, nullptr, {7, 74, 261, 18}},
+    };
+    std::map<UINT, size_t> controls;
+    for (const Row& row : rows) {
+        const DialogTemplate* t = FindDialogTemplate(row.dialog);
+        ASSERT_NE(t, nullptr);
+        ++controls[row.dialog];
+        auto at = std::find_if(t->controls.begin(), t->controls.end(), [&](const ControlTemplate& c) {
+            return c.id == row.id && c.kind == row.kind && c.rect.x == row.rect.x && c.rect.y == row.rect.y &&
+                   c.rect.cx == row.rect.cx && c.rect.cy == row.rect.cy;
+        });
+        ASSERT_NE(at, t->controls.end()) << row.dialog << ": no control " << row.id << " at " << row.rect.x << ","
+                                         << row.rect.y;
+        EXPECT_EQ(at->style, row.style) << row.dialog << "/" << row.id;
+        if (row.text) EXPECT_EQ(at->text, row.text) << row.dialog << "/" << row.id;
+        else EXPECT_FALSE(at->text.IsEmpty());
+    }
+    for (const auto& [dialog, count] : controls) EXPECT_EQ(FindDialogTemplate(dialog)->controls.size(), count) << dialog;
+
+    // The menu bar, each item as its path, '-' for a separator.
+    std::vector<std::string> items;
+    const MenuTemplate* menu = FindMenuTemplate(IDR_MAIN_MENU);
+    ASSERT_NE(menu, nullptr);
+    for (const MenuTemplateItem& top : menu->items) {
+        if (!top.IsPopup()) items.push_back(top.text.Bytes() + "=" + std::to_string(top.id));
+        for (const MenuTemplateItem& item : top.items)
+            items.push_back(top.text.Bytes() + "/" + (item.separator ? "-" : item.text.Bytes() + "=" + std::to_string(item.id)));
+    }
+    EXPECT_EQ(items, (std::vector<std::string> {
+                         "&File/&Open Mapfile=32774", "&File/&Close Mapfile=32775", "&File/-", "&File/E&xit=32776",
+                         "&Tools/Map &Info=32773", "&Tools/-", "&Tools/&Hex Float Converter=32777",
+                         "&Tools/&Reflexive Calculator=32778", "&Tools/-", "&Tools/&Direct Inject=32783",
+                         "&About=32780"}));
+
+    const std::pair<UINT, const char*> strings[] = {
+        {101, "&About Project Travik..."},         {32771, "Open a Halo mapfile."},
+        {32772, "Close the currently open mapfile."}, {32773, "Opens the Map Info dialog."},
+        {32776, "Exit the program."},
+    };
+    for (const auto& [id, text] : strings) {
+        CString loaded;
+        EXPECT_TRUE(loaded.LoadString(id)) << id;
+        EXPECT_EQ(loaded, text) << id;
+    }
 }
 
 TEST(Resources, EveryTemplateIsComplete)
