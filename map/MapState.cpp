@@ -1,29 +1,32 @@
 #include "map/MapState.h"
 
-// Definition order is construction order within this unit.
-CFileStream g_MapFile;
-CFileStream g_InputMapFile;
-CFileStream g_LogFile;
-CFileStream g_TempMetaFile;
-CFileStream g_DataFile;
-CFileStream g_MetaFile;
-CString g_strMapFileName("None");
-CString g_strMapNickname("None");
-CString g_strMapFormat("None");
-CString g_strMapType("None");
-CString g_strMagic("None");
-CString g_strInputMapFileName("None");
-CString g_strInputMagic("None");
-CString g_strMetaFileName("None");
-CString g_strStringIndexText("No map loaded.");
-CString g_TagClasses[kClassTableRows][3];
-MapHeaderInfo g_MapHeader;
-MapHeaderInfo g_InputMapHeader;
-TagEntry g_Tags[kMaxTags];
-TagEntry g_InputTags[kMaxTags];
-IndexHeaderInfo g_IndexHeader;
-IndexHeaderInfo g_InputIndexHeader;
-ScanRecord g_ScanRecords[kMaxScanRecords];
+// Definition order is construction order within this unit. The priority
+// makes every one of them exist before the application object (defined
+// elsewhere) and go only after it.
+#define PROCESS_STATE __attribute__((init_priority(1000)))
+PROCESS_STATE CFileStream g_MapFile;
+PROCESS_STATE CFileStream g_InputMapFile;
+PROCESS_STATE CFileStream g_LogFile;
+PROCESS_STATE CFileStream g_TempMetaFile;
+PROCESS_STATE CFileStream g_DataFile;
+PROCESS_STATE CFileStream g_MetaFile;
+PROCESS_STATE CString g_strMapFileName("None");
+PROCESS_STATE CString g_strMapNickname("None");
+PROCESS_STATE CString g_strMapFormat("None");
+PROCESS_STATE CString g_strMapType("None");
+PROCESS_STATE CString g_strMagic("None");
+PROCESS_STATE CString g_strInputMapFileName("None");
+PROCESS_STATE CString g_strInputMagic("None");
+PROCESS_STATE CString g_strMetaFileName("None");
+PROCESS_STATE CString g_strStringIndexText("No map loaded.");
+PROCESS_STATE CString g_TagClasses[kClassTableRows][3];
+PROCESS_STATE MapHeaderInfo g_MapHeader;
+PROCESS_STATE MapHeaderInfo g_InputMapHeader;
+PROCESS_STATE TagEntry g_Tags[kMaxTags];
+PROCESS_STATE TagEntry g_InputTags[kMaxTags];
+PROCESS_STATE IndexHeaderInfo g_IndexHeader;
+PROCESS_STATE IndexHeaderInfo g_InputIndexHeader;
+PROCESS_STATE ScanRecord g_ScanRecords[kMaxScanRecords];
 
 HTREEITEM g_hTagClassSet[4] = {};
 HTREEITEM g_hClassItems[kClassTableRows][4] = {};
