@@ -309,17 +309,12 @@ void ShowReadOnly(QWidget* edit, bool readOnly)
     edit->setPalette(palette);
 }
 
-class LineEditView : public ControlView {
+// What the two edit views share: the read-only look, selecting all on a
+// refusal's focus, and taking back only what the user changed.
+template <class EditWidget>
+class EditView : public ControlView {
 public:
-    LineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
-        : ControlView(window, index)
-    {
-        m_edit = new QLineEdit(parent);
-        m_widget = m_edit;
-        m_edit->setFrame(Framed(control));
-        if (Has(control, ctl::Centre)) m_edit->setAlignment(Qt::AlignHCenter);
-        QObject::connect(m_edit, &QLineEdit::textEdited, m_edit, [this](const QString& text) { UserEdited(text); });
-    }
+    using ControlView::ControlView;
 
     void TakeFocus() override
     {
@@ -328,15 +323,48 @@ public:
     }
 
 protected:
+    void ShowReadOnlyState(bool readOnly)
+    {
+        if (readOnly == m_edit->isReadOnly() && m_paletteSet) return;
+        m_edit->setReadOnly(readOnly);
+        ShowReadOnly(m_edit, readOnly);
+        m_paletteSet = true;
+    }
+
+    // Hands the user's change to the model, then shows what the model kept
+    // with the cursor where the user was typing.
+    void ApplyUserEdit(const ModelEdit& change)
+    {
+        if (auto* edit = ModelAs<CEdit>()) edit->UserEdit(change.start, change.removed, change.inserted);
+        m_typing = true;
+        Resync();
+        m_typing = false;
+    }
+
+    EditWidget* m_edit = nullptr;
+    ShownText m_shown;
+    bool m_typing = false;
+
+private:
+    bool m_paletteSet = false;
+};
+
+class LineEditView : public EditView<QLineEdit> {
+public:
+    LineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
+        : EditView(window, index)
+    {
+        m_edit = new QLineEdit(parent);
+        m_widget = m_edit;
+        m_edit->setFrame(Framed(control));
+        if (Has(control, ctl::Centre)) m_edit->setAlignment(Qt::AlignHCenter);
+        QObject::connect(m_edit, &QLineEdit::textEdited, m_edit, [this](const QString& text) { UserEdited(text); });
+    }
+
+protected:
     void Show(CWnd& model) override
     {
-        auto& edit = static_cast<CEdit&>(model);
-        bool readOnly = edit.IsReadOnly();
-        if (readOnly != m_edit->isReadOnly() || !m_paletteSet) {
-            m_edit->setReadOnly(readOnly);
-            ShowReadOnly(m_edit, readOnly);
-            m_paletteSet = true;
-        }
+        ShowReadOnlyState(static_cast<CEdit&>(model).IsReadOnly());
         m_shown = ShowSingleLine(model.WindowText());
         if (m_edit->text() != m_shown.text) {
             // The cursor stays where the user was typing when the model
@@ -353,25 +381,14 @@ private:
     void UserEdited(const QString& text)
     {
         if (Showing()) return;
-        if (auto* edit = ModelAs<CEdit>()) {
-            ModelEdit change = EditBetween(m_shown, text, false);
-            edit->UserEdit(change.start, change.removed, change.inserted);
-        }
-        m_typing = true;
-        Resync();
-        m_typing = false;
+        ApplyUserEdit(EditBetween(m_shown, text, false));
     }
-
-    QLineEdit* m_edit = nullptr;
-    ShownText m_shown;
-    bool m_typing = false;
-    bool m_paletteSet = false;
 };
 
-class MultiLineEditView : public ControlView {
+class MultiLineEditView : public EditView<QTextEdit> {
 public:
     MultiLineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
-        : ControlView(window, index), m_wantReturn(Has(control, ctl::WantReturn))
+        : EditView(window, index), m_wantReturn(Has(control, ctl::WantReturn))
     {
         m_edit = new QTextEdit(parent);
         m_widget = m_edit;
@@ -393,22 +410,10 @@ public:
 
     bool WantsReturn() const override { return m_wantReturn && !m_edit->isReadOnly(); }
 
-    void TakeFocus() override
-    {
-        ControlView::TakeFocus();
-        m_edit->selectAll();
-    }
-
 protected:
     void Show(CWnd& model) override
     {
-        auto& edit = static_cast<CEdit&>(model);
-        bool readOnly = edit.IsReadOnly();
-        if (readOnly != m_edit->isReadOnly() || !m_paletteSet) {
-            m_edit->setReadOnly(readOnly);
-            ShowReadOnly(m_edit, readOnly);
-            m_paletteSet = true;
-        }
+        ShowReadOnlyState(static_cast<CEdit&>(model).IsReadOnly());
         m_shown = ShowMultiLine(model.WindowText());
         if (WidgetText() != m_shown.text) {
             QTextCursor cursor = m_edit->textCursor();
@@ -433,21 +438,13 @@ private:
     void UserEdited()
     {
         if (Showing()) return;
-        if (auto* edit = ModelAs<CEdit>()) {
-            ModelEdit change = EditBetween(m_shown, WidgetText(), true);
-            if (change.removed == 0 && change.inserted.IsEmpty()) return;
-            edit->UserEdit(change.start, change.removed, change.inserted);
-        }
-        m_typing = true;
-        Resync();
-        m_typing = false;
+        ModelEdit change = EditBetween(m_shown, WidgetText(), true);
+        // A format-only change of the document is no edit.
+        if (change.removed == 0 && change.inserted.IsEmpty()) return;
+        ApplyUserEdit(change);
     }
 
-    QTextEdit* m_edit = nullptr;
-    ShownText m_shown;
-    bool m_typing = false;
     bool m_wantReturn;
-    bool m_paletteSet = false;
 };
 
 class ComboBoxView : public ControlView {
