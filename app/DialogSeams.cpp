@@ -1,7 +1,27 @@
 #include "app/DialogSeams.h"
 
+#include "tagcontrols/TagInfo.h"
+
+namespace {
+
+void RunTagControls(int32_t tagIndex)
+{
+    CTagInfo dlg;
+    dlg.SetTag(tagIndex);
+    dlg.DoModal();
+}
+
+MainWindowDialogs MakeHooks()
+{
+    MainWindowDialogs hooks;
+    hooks.runTagControls = &RunTagControls;
+    return hooks;
+}
+
+} // namespace
+
 MainWindowDialogs& MainWindowDialogHooks()
 {
-    static MainWindowDialogs hooks;
+    static MainWindowDialogs hooks = MakeHooks();
     return hooks;
 }

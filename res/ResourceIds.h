@@ -7,6 +7,7 @@
 constexpr UINT IDD_ABOUTBOX = 100;
 constexpr UINT IDD_MAIN_DIALOG = 136;
 constexpr UINT IDD_MESSAGE_DIALOG = 137;
+constexpr UINT IDD_TAG_INFO = 138;
 
 // Icon, menu and strings.
 constexpr UINT IDR_MAINFRAME = 128; // the application's icon
@@ -20,6 +21,39 @@ constexpr UINT IDS_PROMPT_EXIT = 32776;
 // Controls.
 constexpr int IDC_TAG_TREE = 1028;
 constexpr int IDC_MESSAGE = 1029;
+
+// Controls of Tag Controls (template 138).
+constexpr int IDC_TAG_NAME = 1030;
+constexpr int IDC_META_OFFSET = 1031;
+constexpr int IDC_STRING_OFFSET = 1032;
+constexpr int IDC_PAGE_OFFSET = 1033;
+constexpr int IDC_VALUE = 1034;
+constexpr int IDC_META_SIZE = 1035;
+constexpr int IDC_REVERT = 1036;
+constexpr int IDC_SAVE_CHANGES = 1037;
+constexpr int IDC_IDENTIFIER = 1038;
+constexpr int IDC_TYPE1 = 1039;
+constexpr int IDC_UPDATE_NAME_LOCATION = 1040;
+constexpr int IDC_TYPE3 = 1042;
+constexpr int IDC_TYPE2 = 1043;
+constexpr int IDC_SCAN_METADATA = 1044;
+constexpr int IDC_CLEAR_SCANNER = 1045;
+constexpr int IDC_INJECT_METADATA = 1046;
+constexpr int IDC_SAVE_METADATA = 1047;
+constexpr int IDC_CORRECT_METADATA = 1048;
+constexpr int IDC_RECURSIVE = 1049;
+constexpr int IDC_UPDATE_ITEM = 1052;
+constexpr int IDC_FLOAT_PRECISION = 1054;
+constexpr int IDC_FIND_DEPENDENCIES = 1056;
+constexpr int IDC_FIND_REFLEXIVES = 1057;
+constexpr int IDC_FIND_LONEIDS = 1058;
+constexpr int IDC_FIND_FLOATS = 1059;
+constexpr int IDC_FIND_SHORTS = 1060;
+constexpr int IDC_FIND_POINTERS = 1061;
+constexpr int IDC_SCANNER_TREE = 1074;
+constexpr int IDC_SCAN_TAG = 1075;
+constexpr int IDC_SCAN_CLASS = 1076;
+constexpr int IDC_SCAN_VALUE = 1077;
 
 // Menu commands.
 constexpr UINT ID_TOOLS_MAP_INFO = 32773;

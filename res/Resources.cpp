@@ -7,6 +7,7 @@ const DialogMaker kDialogs[] = {
     &AboutBoxTemplate,
     &MainDialogTemplate,
     &MessageDialogTemplate,
+    &TagInfoTemplate,
 };
 
 using MenuMaker = const MenuTemplate& (*)();

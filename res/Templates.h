@@ -7,6 +7,7 @@
 const DialogTemplate& AboutBoxTemplate();
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& MessageDialogTemplate();
+const DialogTemplate& TagInfoTemplate();
 
 const MenuTemplate& MainMenuTemplate();
 

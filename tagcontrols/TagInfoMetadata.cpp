@@ -1,0 +1,5 @@
+#include "tagcontrols/TagInfo.h"
+
+void CTagInfo::OnSaveMetadata() {}
+
+void CTagInfo::OnInjectMetadata() {}
