@@ -1,5 +1,6 @@
 #include "app/DialogSeams.h"
 
+#include "directinject/DirectInjectDialog.h"
 #include "tagcontrols/TagInfo.h"
 
 namespace {
@@ -15,6 +16,7 @@ MainWindowDialogs MakeHooks()
 {
     MainWindowDialogs hooks;
     hooks.runTagControls = &RunTagControls;
+    hooks.runDirectInject = &RunDirectInjectDialog;
     return hooks;
 }
 

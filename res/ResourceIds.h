@@ -8,6 +8,7 @@ constexpr UINT IDD_ABOUTBOX = 100;
 constexpr UINT IDD_MAIN_DIALOG = 136;
 constexpr UINT IDD_MESSAGE_DIALOG = 137;
 constexpr UINT IDD_TAG_INFO = 138;
+constexpr UINT IDD_DIRECT_INJECT = 140;
 
 // Icon, menu and strings.
 constexpr UINT IDR_MAINFRAME = 128; // the application's icon
@@ -21,6 +22,17 @@ constexpr UINT IDS_PROMPT_EXIT = 32776;
 // Controls.
 constexpr int IDC_TAG_TREE = 1028;
 constexpr int IDC_MESSAGE = 1029;
+// The Direct Injection dialog.
+constexpr int IDC_INJECT_INTO_TREE = 1057;
+constexpr int IDC_GET_FROM_TREE = 1058;
+constexpr int IDC_OPEN_MAP = 1059;
+constexpr int IDC_CLOSE_MAP = 1060;
+constexpr int IDC_INJECT = 1061;
+constexpr int IDC_UPDATE_TAG_INFO = 1062;
+constexpr int IDC_OLD_TAG_SIZE = 1063;
+constexpr int IDC_NEW_TAG_SIZE = 1064;
+constexpr int IDC_INJECT_STATUS = 1065;
+constexpr int IDC_DEPENDENCY_LIST = 1078;
 
 // Controls of Tag Controls (template 138).
 constexpr int IDC_TAG_NAME = 1030;

@@ -5,6 +5,7 @@ namespace {
 using DialogMaker = const DialogTemplate& (*)();
 const DialogMaker kDialogs[] = {
     &AboutBoxTemplate,
+    &DirectInjectTemplate,
     &MainDialogTemplate,
     &MessageDialogTemplate,
     &TagInfoTemplate,

@@ -5,6 +5,7 @@
 #include "platform/Resources.h"
 
 const DialogTemplate& AboutBoxTemplate();
+const DialogTemplate& DirectInjectTemplate();
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& MessageDialogTemplate();
 const DialogTemplate& TagInfoTemplate();

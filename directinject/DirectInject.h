@@ -1,0 +1,33 @@
+// The work behind the Direct Injection dialog's selections and its Inject
+// button, apart from the controls.
+#pragma once
+
+#include "map/MapState.h"
+#include "platform/CString.h"
+
+#include <vector>
+
+// The first loaded tag whose m_hItem2 is the item; -1 for no item, a root
+// or a class node. Only the table's loaded entries are looked at.
+int FindTagByItem(const TagEntry* tags, const IndexHeaderInfo& header, HTREEITEM item);
+
+// The "Dependency List" of a second-map tag: one text per identifier found
+// in its metadata, in the list's order (ascending by text, case ignored,
+// equal texts in the order found). A refusal leaves the texts empty and
+// says why in message.
+struct ReferenceList {
+    std::vector<CString> texts;
+    CString message;
+};
+ReferenceList SourceReferenceList(int sourceTag);
+
+// The most identifier hits one pass may report. Identifiers that differ
+// give at most one hit per position of the block, so more than this means
+// a map whose tags share identifiers, whose hits would multiply.
+constexpr size_t kMaxReferenceHits = 1000000;
+
+// Injects the metadata of tag `source` of the second map over tag `target`
+// of the open map, references re-pointed on the way through "Temp.data".
+// Returns the texts to show the user, in order (the last one says how it
+// ended).
+std::vector<CString> DirectInjectTag(int source, int target);
