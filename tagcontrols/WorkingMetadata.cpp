@@ -3,6 +3,7 @@
 #include "map/HexCodec.h"
 
 #include <string>
+#include <utility>
 
 WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32_t metaSize)
 {
@@ -17,5 +18,6 @@ WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32
     result.bytesRead = static_cast<int32_t>(raw.size());
     result.status = result.bytesRead < metaSize ? MetadataReadStatus::ShortRead : MetadataReadStatus::Complete;
     result.block = RawToByteString(raw);
+    result.raw = std::move(raw);
     return result;
 }

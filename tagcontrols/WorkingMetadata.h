@@ -6,6 +6,7 @@
 #include "platform/FileStream.h"
 
 #include <cstdint>
+#include <string>
 
 // Room of the working buffer.
 constexpr int32_t kWorkingMetadataSize = 1000000;
@@ -14,6 +15,7 @@ enum class MetadataReadStatus { Complete, SizeOutOfRange, ShortRead };
 
 struct WorkingMetadata {
     CString block;  // the bytes read, zero bytes as 'x'
+    std::string raw;  // the same bytes as stored (a 0x78 byte stays 0x78), for writers
     MetadataReadStatus status = MetadataReadStatus::Complete;
     int32_t bytesRead = 0;
 };
