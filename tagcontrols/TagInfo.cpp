@@ -1,7 +1,13 @@
 #include "tagcontrols/TagInfo.h"
 
+#include "app/MessageDialog.h"
+#include "map/HexCodec.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 BEGIN_MESSAGE_MAP(CTagInfo, CDialog)
 ON_BN_CLICKED(IDC_REVERT, &CTagInfo::OnRevert)
@@ -36,7 +42,35 @@ void ShowExactly(CComboBox& combo, const CString& text)
     combo.SetWindowText(text);
 }
 
+// A class code as the index entry stores it: its characters last one
+// first, as raw bytes ('x' is the letter), zero bytes up to four.
+std::string ClassCodeBytes(const CString& code)
+{
+    std::string bytes(code.Bytes().rbegin(), code.Bytes().rend());
+    bytes.resize(4, '\0');
+    return bytes;
+}
+
 } // namespace
+
+void ShowTagInfoMessage(const CString& text)
+{
+    CMessageDialog box;
+    box.SetMessage(text);
+    box.DoModal();
+}
+
+CString MapWriteFailedMessage()
+{
+    CString text;
+    text.Format("Writing to the map file '%s' failed. The change may be only partly written.",
+                g_strMapFileName.GetString());
+    return text;
+}
+
+const char* const kLongNameNotWrittenMessage =
+    "The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
+    "it to the end of the map. The rest of the tag's entry was saved.";
 
 CTagInfo::CTagInfo(CWnd* pParent) : CDialog(IDD_TAG_INFO, pParent)
 {
@@ -117,7 +151,7 @@ void CTagInfo::DoDataExchange(CDataExchange* pDX)
         if (CComboBox* scanClass = dynamic_cast<CComboBox*>(GetDlgItem(IDC_SCAN_CLASS)))
             ShowExactly(*scanClass, m_strScanClass);
     }
-    DDV_MaxChars(pDX, m_strScanClass, 4);
+    DDV_MaxChars(pDX, m_strScanClass, ScanClassLimit());
     DDX_Text(pDX, IDC_SCAN_VALUE, m_dScanValue);
 }
 
@@ -136,6 +170,8 @@ void CTagInfo::SetTag(int i)
     m_strType3 = tag.m_strClass3;
     m_nTagIndex = i;
     m_saved = {m_strType1, m_strType2, m_strType3, m_strMetaOffset, m_strStringOffset, m_strIdentifier, m_strTagName};
+    m_nNameOffset = HexToInt(tag.m_strStringOffset);
+    m_nNameLength = tag.m_strName.GetLength();
 }
 
 void CTagInfo::OnRevert() { UpdateData(FALSE); }
@@ -144,10 +180,84 @@ void CTagInfo::OnUpdateNameLocation() { g_bUpdateNameLocation = !g_bUpdateNameLo
 
 void CTagInfo::OnClearScanner() { m_treeScanner.DeleteAllItems(); }
 
-void CTagInfo::OnSaveChanges() {}
+void CTagInfo::OnSaveChanges()
+{
+    // A refused control would otherwise be written with its older value.
+    if (!UpdateData(TRUE)) return;
 
-void CTagInfo::OnScanMetadata() {}
+    const uint32_t magic = HexToInt(g_strMagic);
+    const uint32_t entry = HexToInt(g_MapHeader.m_strIndexOffset) + 0x24u + 32u * static_cast<uint32_t>(m_nTagIndex);
 
-void CTagInfo::OnSelchangedScanTree(NMHDR* /*pNMHDR*/, LRESULT* pResult) { *pResult = 0; }
+    struct Place {
+        uint32_t at;
+        std::string bytes;
+    };
+    std::vector<Place> writes;
+    SavedTexts written = m_saved;
+    // Only fields whose text differs from the one the map's bytes stand for
+    // are written; the others keep their stored bytes.
+    auto classCode = [&](const CString& member, CString& saved, uint32_t at) {
+        if (member == saved) return;
+        writes.push_back({at, ClassCodeBytes(member)});
+        saved = member;
+    };
+    auto number = [&](const CString& member, CString& saved, uint32_t at, uint32_t value) {
+        if (member == saved) return;
+        writes.push_back({at, LittleEndianBytes(value, 4)});
+        saved = member;
+    };
+    classCode(m_strType1, written.type1, entry + 0x00);
+    classCode(m_strType2, written.type2, entry + 0x04);
+    classCode(m_strType3, written.type3, entry + 0x08);
+    number(m_strMetaOffset, written.metaOffset, entry + 0x14, HexToInt(m_strMetaOffset) + magic);
+    number(m_strStringOffset, written.stringOffset, entry + 0x10, HexToInt(m_strStringOffset) + magic);
+    // The low four bytes of the number the text spells.
+    number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier));
 
-void CTagInfo::OnUpdateItem() {}
+    bool longNameRefused = false;
+    uint32_t nameOffset = m_nNameOffset;
+    int nameLength = m_nNameLength;
+    bool moved = false;
+    if (m_strTagName != m_saved.name) {
+        const int n = m_strTagName.GetLength();
+        std::string name = m_strTagName.Bytes();
+        name += '\0';
+        if (n <= m_nNameLength) {
+            writes.push_back({m_nNameOffset, name});
+            written.name = m_strTagName;
+        } else if (g_bUpdateNameLocation) {
+            // Moved to the end of the map's data as loaded; a second move in
+            // the same opening starts there again, over the first.
+            const uint32_t eof = HexToInt(g_MapHeader.m_strEofPosition);
+            writes.push_back({eof, name});
+            writes.push_back({entry + 0x10, LittleEndianBytes(eof + magic, 4)});
+            writes.push_back({0x08, LittleEndianBytes(eof + static_cast<uint32_t>(n) + 1u, 4)});
+            written.name = m_strTagName;
+            nameOffset = eof;
+            nameLength = n;
+            moved = true;
+        } else {
+            longNameRefused = true;
+        }
+    }
+
+    bool failed = false;
+    for (const Place& place : writes) {
+        g_MapFile.SeekWrite(place.at);
+        if (!g_MapFile.Write(place.bytes)) {
+            failed = true;
+            break;
+        }
+    }
+    g_bTagChanged = true;
+    if (failed) {
+        ShowTagInfoMessage(MapWriteFailedMessage());
+        return;
+    }
+    m_saved = written;
+    m_nNameOffset = nameOffset;
+    m_nNameLength = nameLength;
+    if (moved) g_bUpdateNameLocation = false;
+    if (longNameRefused) ShowTagInfoMessage(kLongNameNotWrittenMessage);
+}
+

@@ -4,9 +4,16 @@
 // that makes it; closing the dialog writes nothing.
 #pragma once
 
+#include "map/MapState.h"
 #include "platform/DialogLayer.h"
 
 #include <cstdint>
+#include <string>
+
+// Messages of the dialog (also used by its metadata file handlers).
+void ShowTagInfoMessage(const CString& text);
+CString MapWriteFailedMessage();
+extern const char* const kLongNameNotWrittenMessage;
 
 class CTagInfo : public CDialog {
 public:
@@ -78,10 +85,29 @@ private:
         CString metaOffset, stringOffset, identifier, name;
     };
     SavedTexts m_saved;
+    // Where the name stands and how long it is there: as loaded, or where
+    // a move in this opening put it.
+    uint32_t m_nNameOffset = 0;
+    int m_nNameLength = 0;
 
-    // The record whose values the scan row shows, as shown, so that an
-    // untouched tag or class text comes back as the record's own value.
+    // The record whose values the scan row shows, and what it showed, so
+    // that an untouched text or value stands for the record's own bytes.
     int m_nShownRecord = -1;
+    HTREEITEM m_hShownItem = nullptr;
     CString m_strShownScanTag;
     CString m_strShownScanClass;
+    double m_dShownScanValue = 0.0;
+
+    // Combo box 1076 holds a class code (four characters) or, for a
+    // pointer or reflexive, a 32-bit target offset (eight hex digits).
+    int ScanClassLimit() const;
+    // The index of the record of a tree item; -1 when none has it.
+    static int FindScanRecord(HTREEITEM item);
+    bool IsScanRoot(HTREEITEM item) const;
+    // The first loaded tag whose tag text is `text`; -1 when none.
+    static int FindTagByText(const CString& text);
+    // The patched bytes of Update Item, or a refusal message.
+    bool ShowsRecord(int record) const;
+    bool PatchScanRecord(const ScanRecord& record, std::string& block, uint32_t& first, uint32_t& end,
+                         CString& refusal);
 };

@@ -1,42 +1,22 @@
-// The Tag Controls dialog as a user meets it from the main window.
-#include "res/ResourceIds.h"
-#include "tagcontrols/TagInfo.h"
-#include "tests/AppShellFixture.h"
-#include "tests/support/MapBuilder.h"
-
-#include <gtest/gtest.h>
+// The Tag Controls dialog: what it shows, Save Changes byte by byte, Revert,
+// the name location flag and Close.
+#include "tests/TagInfoFixture.h"
 
 using namespace travik::test;
 
 namespace {
 
-class TagInfoTest : public ShellTest {
-protected:
-    MapLayout WriteMap()
-    {
-        MapBuilder map = MapBuilder::Xbox();
-        map.AddTag("bitm", "levels\\test\\bitmap").MetaSize(64);
-        map.AddTag("weap", "weapons\\rifle", "item", "obje").MetaSize(96).TagRef(0x10, "bitm", 0);
-        return map.Write(PathOf("test.map"));
-    }
-
-    // The main window opens "test.map" and selects tag `name` of the first set;
-    // the Tag Controls steps follow.
-    headless::DialogSteps& OpenTag(const CString& classNode, const CString& name)
-    {
-        user.ExpectDialog("Project Travik")
-            .Menu(ID_FILE_OPEN_MAPFILE)
-            .SelectTreeItem(IDC_TAG_TREE, {"Tag Class Set 1", classNode, name})
-            .Escape();
-        user.AnswerFile("test.map");
-        return user.ExpectDialog("Tag Controls");
-    }
-};
-
-TEST_F(TagInfoTest, SelectingATagShowsItsEntry)
+TEST_F(TagControls, SelectingATagInTheMainWindowOpensItAndSaveReloads)
 {
-    const MapLayout layout = WriteMap();
-    OpenTag("weap -- Weapon", "weapons\\rifle").Escape();
+    MapBuilder map = Xbox3();
+    const MapLayout layout = map.Write(PathOf("test.map"));
+    user.ExpectDialog("Project Travik")
+        .Menu(ID_FILE_OPEN_MAPFILE)
+        .SelectTreeItem(IDC_TAG_TREE, {"Tag Class Set 1", "weap -- Weapon", "weapons\\rifle"})
+        .Inspect([](CDialog&) { EXPECT_EQ(g_Tags[2].m_strName, "weapons\\rifle2"); })
+        .Escape();
+    user.AnswerFile("test.map");
+    user.ExpectDialog("Tag Controls").Type(IDC_TAG_NAME, "weapons\\rifle2").Click(IDC_UPDATE_NAME_LOCATION).Click(IDC_SAVE_CHANGES).Escape();
     RunProgram();
     ASSERT_EQ(user.Problems(), "");
     const headless::ShownWindow& shown = user.Shown().at(2);
@@ -45,9 +25,236 @@ TEST_F(TagInfoTest, SelectingATagShowsItsEntry)
     EXPECT_EQ(shown.Text(IDC_TYPE1), "weap");
     EXPECT_EQ(shown.Text(IDC_TYPE2), "item");
     EXPECT_EQ(shown.Text(IDC_TYPE3), "obje");
-    EXPECT_EQ(shown.Text(IDC_META_SIZE), std::to_string(layout.LoadedMetaSize(1)).c_str());
+    EXPECT_EQ(shown.Text(IDC_META_SIZE), std::to_string(layout.LoadedMetaSize(2)).c_str());
     EXPECT_EQ(shown.Text(IDC_FLOAT_PRECISION), "0.01");
-    EXPECT_EQ(shown.Text(IDC_FIND_DEPENDENCIES), "Dependencies");
+    EXPECT_FALSE(g_bTagChanged); // the main window reloaded and cleared it
+}
+
+TEST_F(TagControls, ShowsEveryFieldAndClassCodesExactlyAsLoaded)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "a", "\xFF\xFF\xFF\xFF", "fog").MetaSize(16);
+    map.AddTag("DELA", "b", "ab", "sky ").MetaSize(16);
+    const MapLayout layout = Load(map);
+    std::map<int, CString> texts[2];
+    bool readOnly[3] = {};
+    for (int tag = 0; tag < 2; ++tag) {
+        Expect()
+            .Inspect([&](CDialog& d) {
+                readOnly[0] = Edit(d, IDC_PAGE_OFFSET).IsReadOnly();
+                readOnly[1] = Edit(d, IDC_VALUE).IsReadOnly();
+                readOnly[2] = Edit(d, IDC_META_SIZE).IsReadOnly();
+                EXPECT_FALSE(d.GetDlgItem(IDC_RECURSIVE)->IsWindowEnabled());
+                EXPECT_EQ(Combo(d, IDC_TYPE1).GetCount(), 80);
+                EXPECT_EQ(Combo(d, IDC_SCAN_CLASS).GetCount(), 80);
+                EXPECT_EQ(Combo(d, IDC_SCAN_TAG).GetCount(), 0);
+            })
+            .Escape();
+        Run(tag);
+        texts[tag] = user.Shown().back().texts;
+    }
+    ASSERT_EQ(user.Problems(), "");
+    EXPECT_TRUE(readOnly[0] && readOnly[1] && readOnly[2]);
+    EXPECT_EQ(texts[0][IDC_TYPE2], "\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(texts[0][IDC_TYPE3], "fog");  // not the entry "fog "
+    EXPECT_EQ(texts[1][IDC_TYPE1], "DELA"); // not the entry "DeLa"
+    EXPECT_EQ(texts[1][IDC_TYPE2], "ab");   // not "actr"
+    EXPECT_EQ(texts[1][IDC_TYPE3], "sky ");
+    EXPECT_EQ(texts[0][IDC_PAGE_OFFSET], IntToHex(static_cast<int32_t>(layout.entryOffsets[0])));
+    EXPECT_EQ(texts[0][IDC_META_OFFSET], IntToHex(static_cast<int32_t>(layout.metaOffsets[0])));
+    EXPECT_EQ(texts[0][IDC_STRING_OFFSET], IntToHex(static_cast<int32_t>(layout.nameOffsets[0])));
+    EXPECT_EQ(texts[0][IDC_META_SIZE], "16");
+    EXPECT_EQ(texts[0][IDC_SCAN_VALUE], "0");
+    EXPECT_EQ(texts[0][IDC_TAG_NAME], "a");
+}
+
+// Bytes that the texts cannot show (0x78 read as 00, class bytes after a
+// zero) survive a Save Changes that edits nothing.
+TEST_F(TagControls, SaveWithoutEditsLeavesEveryTagByteIdentical)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("weap", "gun").Identifier(0xE1EC0078).MetaSize(16);
+    map.AddTag("fog", "mist", "DELA", "ab").MetaSize(16);
+    map.AddTag("bitm", "pic", "\xFF\xFF\xFF\xFF").MetaSize(16);
+    map.AddTag("bitm", "moved").MetaSize(16);
+    Load(map);
+    // Class code 1 of tag 2 holds bytes after a zero; tag 3's address a 0x78.
+    const uint32_t e2 = Layout().entryOffsets[2];
+    PatchFile(e2, std::string("m\0cd", 4));
+    PatchFile(Layout().entryOffsets[3] + 0x14, Le32((Layout().metaAddresses[3] & 0xFFFFFF00u) | 0x78u));
+    ReloadIndex();
+    const std::string before = FileBytes();
+    EXPECT_EQ(g_Tags[0].m_strIdentifier, "e1ec0000");
+    for (int tag = 0; tag < 4; ++tag) {
+        g_bTagChanged = false;
+        Expect().Click(IDC_SAVE_CHANGES).Escape();
+        Run(tag);
+        EXPECT_TRUE(g_bTagChanged) << tag;
+        EXPECT_TRUE(SameBytes(FileBytes(), before)) << tag;
+    }
+    EXPECT_EQ(user.Problems(), "");
+}
+
+TEST_F(TagControls, SavedFieldsLandAtTheirPlacesAndNothingElseChanges)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.Magic(0x80000000);
+    map.AddTag("bitm", "pic").MetaSize(16);
+    map.AddTag("obje", "thing", "unit", "item").MetaSize(16);
+    Load(map);
+    const uint32_t e = Layout().entryOffsets[1];
+    std::string expected = FileBytes();
+    Expect()
+        .Type(IDC_META_OFFSET, "1A2B0")
+        .Type(IDC_STRING_OFFSET, "30000")
+        .Type(IDC_IDENTIFIER, "E1A20005")
+        .SelectComboEntry(IDC_TYPE1, "weap")
+        .Type(IDC_TYPE2, "fog ")
+        .Type(IDC_TYPE3, "ab")
+        .Click(IDC_SAVE_CHANGES)
+        .Escape();
+    Run(1);
+    ASSERT_EQ(user.Problems(), "");
+    Put(expected, e + 0x00, "paew");
+    Put(expected, e + 0x04, " gof");
+    Put(expected, e + 0x08, std::string("ba\0\0", 4));
+    Put(expected, e + 0x0C, std::string("\x05\x00\xA2\xE1", 4));
+    Put(expected, e + 0x10, std::string("\x00\x00\x03\x80", 4));
+    Put(expected, e + 0x14, "\xB0\xA2\x01\x80");
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
+    // A typed value whose bytes hold 0x78 is written with 0x78; a longer
+    // identifier text is cut to its low four bytes.
+    Expect().Type(IDC_META_OFFSET, "1278").Type(IDC_IDENTIFIER, "AB78787878").Click(IDC_SAVE_CHANGES).Escape();
+    Run(1);
+    Put(expected, e + 0x14, std::string("\x78\x12\x00\x80", 4));
+    Put(expected, e + 0x0C, "\x78\x78\x78\x78");
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+}
+
+TEST_F(TagControls, NamesAreWrittenInPlaceMovedOrRefused)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "abcde").MetaSize(16);
+    map.AddTag("bitm", "fghij").MetaSize(16);
+    map.EofPosition(0x1000);
+    Load(map);
+    const uint32_t name0 = Layout().nameOffsets[0];
+    const uint32_t e0 = Layout().entryOffsets[0];
+    std::string expected = FileBytes();
+
+    // Shorter: three characters and a zero; the old fifth character stays.
+    Expect().Type(IDC_TAG_NAME, "xyz").Click(IDC_SAVE_CHANGES).Escape();
+    Run(0);
+    Put(expected, name0, std::string("xyz\0e", 5));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
+    // Same length, in place, at the loaded offset even with String Offset edited.
+    Expect().Type(IDC_TAG_NAME, "vwxyz").Type(IDC_STRING_OFFSET, "2000").Click(IDC_SAVE_CHANGES).Escape();
+    Run(0);
+    Put(expected, name0, "vwxyz");
+    Put(expected, e0 + 0x10, Le32(0x2000 + Layout().magic));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
+    // Longer with the flag clear: not written, and the user is told.
+    g_bTagChanged = false;
+    Expect().Type(IDC_TAG_NAME, "abcdefgh").Click(IDC_SAVE_CHANGES).Escape();
+    ExpectMessage(kLongNameNotWrittenMessage);
+    Run(1);
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+    EXPECT_TRUE(g_bTagChanged);
+
+    // Longer with the flag set: moved to the EoF position, the flag cleared;
+    // a second save of the same opening without edits changes nothing.
+    std::string afterMove;
+    Expect()
+        .Type(IDC_TAG_NAME, "abcdefgh")
+        .Click(IDC_UPDATE_NAME_LOCATION)
+        .Click(IDC_SAVE_CHANGES)
+        .Inspect([&](CDialog&) { afterMove = FileBytes(); })
+        .Click(IDC_SAVE_CHANGES)
+        .Escape();
+    Run(1);
+    ASSERT_EQ(user.Problems(), "");
+    EXPECT_FALSE(g_bUpdateNameLocation);
+    if (expected.size() < 0x1000) expected.resize(0x1000, '\0');
+    Put(expected, 0x1000, std::string("abcdefgh\0", 9));
+    Put(expected, Layout().entryOffsets[1] + 0x10, Le32(0x1000 + Layout().magic));
+    Put(expected, 0x08, Le32(0x1000 + 9));
+    EXPECT_TRUE(SameBytes(afterMove, expected));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+}
+
+TEST_F(TagControls, ARefusedControlWritesNothing)
+{
+    MapBuilder map = Xbox3();
+    Load(map);
+    const std::string before = FileBytes();
+    Expect().Type(IDC_META_OFFSET, "1234").Type(IDC_TYPE2, "weapo").Click(IDC_SAVE_CHANGES).Escape();
+    user.AnswerMessageBox();
+    Run(2);
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(user.MessageBoxTexts(), std::vector<CString> {"Please enter no more than 4 characters."});
+    EXPECT_TRUE(SameBytes(FileBytes(), before));
+    EXPECT_FALSE(g_bTagChanged);
+}
+
+TEST_F(TagControls, RevertFlagToggleAndCloseWriteNothing)
+{
+    MapBuilder map = Xbox3();
+    Load(map);
+    const std::string before = FileBytes();
+    CString name, offset, afterSave;
+    bool flags[3] = {};
+    Expect()
+        .Type(IDC_TAG_NAME, "other")
+        .Type(IDC_META_OFFSET, "99")
+        .Click(IDC_REVERT)
+        .Read(IDC_TAG_NAME, name)
+        .Read(IDC_META_OFFSET, offset)
+        .Click(IDC_UPDATE_NAME_LOCATION)
+        .Inspect([&](CDialog&) { flags[0] = g_bUpdateNameLocation; })
+        .Click(IDC_UPDATE_NAME_LOCATION)
+        .Inspect([&](CDialog&) { flags[1] = g_bUpdateNameLocation; })
+        .Click(IDC_UPDATE_NAME_LOCATION)
+        .Type(IDC_TAG_NAME, "other")
+        .Escape();
+    Run(0);
+    EXPECT_EQ(name, "levels\\test\\bitmap");
+    EXPECT_EQ(offset, IntToHex(static_cast<int32_t>(Layout().metaOffsets[0])));
+    EXPECT_TRUE(flags[0]);
+    EXPECT_FALSE(flags[1]);
+    EXPECT_TRUE(SameBytes(FileBytes(), before));
+    EXPECT_FALSE(g_bTagChanged);
+
+    // The flag outlives the dialog while its box starts unchecked; Revert
+    // after a save shows the saved values.
+    int check = -1;
+    Expect()
+        .Inspect([&](CDialog& d) { check = dynamic_cast<CButton*>(d.GetDlgItem(IDC_UPDATE_NAME_LOCATION))->GetCheck(); })
+        .Type(IDC_TAG_NAME, "bmp")
+        .Click(IDC_SAVE_CHANGES)
+        .Type(IDC_TAG_NAME, "zzz")
+        .Click(IDC_REVERT)
+        .Read(IDC_TAG_NAME, afterSave)
+        .Escape();
+    Run(0);
+    EXPECT_TRUE(g_bUpdateNameLocation);
+    EXPECT_EQ(check, BST_UNCHECKED);
+    EXPECT_EQ(afterSave, "bmp");
+    EXPECT_EQ(user.Problems(), "");
+}
+
+TEST_F(TagControls, AFailedWriteIsReportedWithTheFileName)
+{
+    MapBuilder map = Xbox3();
+    Load(map);
+    g_MapFile.Close();
+    OpenMapFileReadOnly();
+    Expect().Type(IDC_META_OFFSET, "99").Click(IDC_SAVE_CHANGES).Escape();
+    ExpectMessage("Writing to the map file 'test.map' failed. The change may be only partly written.");
+    Run(1);
+    EXPECT_EQ(user.Problems(), "");
 }
 
 } // namespace
