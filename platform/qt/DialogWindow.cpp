@@ -3,12 +3,15 @@
 #include "platform/Controls.h"
 #include "platform/qt/QtPresenter.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/TemplateTreeView.h"
 #include "platform/qt/TreeModel.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -66,6 +69,14 @@ public:
     }
     // Enter types a line end here rather than pressing the default button.
     virtual bool WantsReturn() const { return false; }
+    // Puts the control at a new place: the whole rectangle for a control
+    // that grows with its window, only its corner for one that moves.
+    virtual void Place(const QRect& rect, bool moveOnly)
+    {
+        if (!m_widget) return;
+        if (moveOnly) m_widget->move(rect.topLeft());
+        else m_widget->setGeometry(rect);
+    }
 
 protected:
     virtual void Show(CWnd& model) = 0;
@@ -238,6 +249,14 @@ public:
         if (Framed(control)) m_label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
     QLabel* Label() const { return m_label; }
+
+    void Place(const QRect& rect, bool moveOnly) override
+    {
+        if (m_placed.isNull()) m_placed = m_label->geometry();
+        m_placed = moveOnly ? QRect(rect.topLeft(), m_placed.size()) : rect;
+        m_label->setGeometry(m_placed);
+        FitOneLine();
+    }
 
 protected:
     void Show(CWnd& model) override
@@ -519,7 +538,12 @@ public:
     TreeView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
         : ControlView(window, index)
     {
-        m_view = new QTreeView(parent);
+        TemplateTreeView::Style style;
+        style.lines = Has(control, ctl::HasLines);
+        style.linesAtRoot = Has(control, ctl::LinesAtRoot);
+        style.buttons = Has(control, ctl::HasButtons);
+        style.hotTracking = Has(control, ctl::TrackSelect);
+        m_view = new TemplateTreeView(style, parent);
         m_widget = m_view;
         m_model = new TreeModel(m_view);
         m_view->setModel(m_model);
@@ -528,12 +552,10 @@ public:
         m_view->setAnimated(false);
         m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-        m_view->setRootIsDecorated(Has(control, ctl::LinesAtRoot));
         m_view->setAutoFillBackground(true);
         m_view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         m_view->header()->setStretchLastSection(false);
         if (!Framed(control)) m_view->setFrameStyle(QFrame::NoFrame);
-        if (Has(control, ctl::TrackSelect)) m_view->setMouseTracking(true);
         QObject::connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, m_view,
                          [this](const QItemSelection& selected, const QItemSelection&) { UserSelected(selected); });
     }
@@ -589,7 +611,7 @@ private:
         });
     }
 
-    QTreeView* m_view = nullptr;
+    TemplateTreeView* m_view = nullptr;
     TreeModel* m_model = nullptr;
     COLORREF m_shownBackground = 0;
     bool m_backgroundSet = false;
@@ -697,10 +719,18 @@ void DialogWindow::Build()
 {
     const DialogTemplate& dialogTemplate = *m_dialog.GetTemplate();
 
-    Qt::WindowFlags flags = (parentWidget() ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // The title bar offers what the template has and nothing more. A window
+    // with an owner is modal above it: minimised alone it would leave its
+    // owner blocked with nothing on the screen to bring it back, so only the
+    // program's top window (which takes its dialogs with it) minimises.
+    const bool owned = parentWidget() != nullptr;
+    Qt::WindowFlags flags = (owned ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (dialogTemplate.style & dlg::SystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialogTemplate.style & dlg::MinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    if ((dialogTemplate.style & dlg::MinimizeBox) && !owned) flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);
+    // The top window is where users scan long trees: it may grow. Dialogs
+    // keep the size of their template.
+    m_resizable = !owned;
     setObjectName(QStringLiteral("dialog_%1").arg(dialogTemplate.id));
 
     if (!dialogTemplate.fontName.IsEmpty() && dialogTemplate.fontSize > 0) {
@@ -720,7 +750,7 @@ void DialogWindow::Build()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setSizeConstraint(m_resizable ? QLayout::SetMinimumSize : QLayout::SetFixedSize);
     if (m_dialog.GetMenu() != nullptr) {
         m_menuBar = new QMenuBar(this);
         m_menuBar->setFont(QApplication::font());
@@ -728,7 +758,13 @@ void DialogWindow::Build()
     }
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
-    m_client->setFixedSize(toX(dialogTemplate.cx), toY(dialogTemplate.cy));
+    m_templateClientSize = QSize(toX(dialogTemplate.cx), toY(dialogTemplate.cy));
+    if (m_resizable) {
+        m_client->setMinimumSize(m_templateClientSize);
+        m_client->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    } else {
+        m_client->setFixedSize(m_templateClientSize);
+    }
     layout->addWidget(m_client);
     m_dialog.SetClientSize(m_client->width(), m_client->height());
 
@@ -766,6 +802,10 @@ void DialogWindow::Build()
         // A combo box's rectangle reaches down over its dropped list.
         if (control.kind == ControlKind::ComboBox) height = std::min(height, widget->sizeHint().height());
         widget->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+        m_placed.push_back({widget->geometry(), control.kind == ControlKind::TreeView ||
+                                                    control.kind == ControlKind::ListView ||
+                                                    control.kind == ControlKind::GroupBox ||
+                                                    (control.kind == ControlKind::Edit && Has(control, ctl::MultiLine))});
 
         bool focusable = control.kind != ControlKind::GroupBox && control.kind != ControlKind::StaticText &&
                          control.kind != ControlKind::StaticIcon && control.kind != ControlKind::ProgressBar;
@@ -792,7 +832,36 @@ void DialogWindow::Build()
     auto* systemMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(systemMenuKey, &QShortcut::activated, this, [this] { PopUpSystemMenu(); });
     m_client->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_client, &QWidget::customContextMenuRequested, this, [this](const QPoint&) { PopUpSystemMenu(); });
+    connect(m_client, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopUpSystemMenu(m_client->mapToGlobal(at)); });
+}
+
+void DialogWindow::LayOutClient()
+{
+    const QSize size = m_client->size();
+    m_dialog.SetClientSize(size.width(), size.height());
+    if (!m_resizable) return;
+    const int dx = std::max(0, size.width() - m_templateClientSize.width());
+    const int dy = std::max(0, size.height() - m_templateClientSize.height());
+    // Trees, lists, group boxes and multi-line edits grow with the window;
+    // a control wholly to the right of (or below) one that grows moves with
+    // its edge; the rest keep their places.
+    for (size_t i = 0; i < m_views.size() && i < m_placed.size(); ++i) {
+        const QRect base = m_placed[i].rect;
+        if (m_placed[i].grows) {
+            m_views[i]->Place(base.adjusted(0, 0, dx, dy), false);
+            continue;
+        }
+        QPoint offset;
+        for (const Placement& other : m_placed) {
+            if (!other.grows || other.rect.contains(base)) continue;
+            bool besideRows = base.top() <= other.rect.bottom() && base.bottom() >= other.rect.top();
+            bool besideColumns = base.left() <= other.rect.right() && base.right() >= other.rect.left();
+            if (besideRows && base.left() > other.rect.right()) offset.setX(dx);
+            if (besideColumns && base.top() > other.rect.bottom()) offset.setY(dy);
+        }
+        m_views[i]->Place(base.translated(offset), true);
+    }
 }
 
 void DialogWindow::BuildMenuBar()
@@ -834,7 +903,7 @@ void DialogWindow::BuildMenuBar()
     m_menuRevision = menu->Revision();
 }
 
-QMenu* DialogWindow::PopUpSystemMenu()
+QMenu* DialogWindow::PopUpSystemMenu(std::optional<QPoint> at)
 {
     CMenu* systemMenu = m_dialog.GetSystemMenu(FALSE);
     if (systemMenu == nullptr || !m_presenter.IsInnermost(this)) return nullptr;
@@ -846,6 +915,9 @@ QMenu* DialogWindow::PopUpSystemMenu()
             popup->addSeparator();
             continue;
         }
+        // Moving and sizing belong to the window manager (its title bar and
+        // edges); the menu offers only what it can carry out.
+        if (item.id == SC_MOVE || item.id == SC_SIZE) continue;
         QAction* action = popup->addAction(ToQt(item.text));
         action->setEnabled(item.IsEnabled());
         action->setData(item.id);
@@ -854,7 +926,11 @@ QMenu* DialogWindow::PopUpSystemMenu()
             Post([this, id] { m_dialog.ChooseSystemMenuCommand(id); });
         });
     }
-    popup->popup(m_client->mapToGlobal(QPoint(0, 0)));
+    // At the pointer; from the keyboard with the pointer elsewhere, at the
+    // window's corner.
+    QPoint where = at.value_or(QCursor::pos());
+    if (!at && !frameGeometry().contains(where)) where = m_client->mapToGlobal(QPoint(0, 0));
+    popup->popup(where);
     return popup;
 }
 
@@ -948,11 +1024,82 @@ bool DialogWindow::HandleKey(QObject* target, int key, Qt::KeyboardModifiers mod
     return true;
 }
 
+namespace {
+// The letter a mnemonic text marks with '&' (lower case), or none.
+QChar MnemonicOf(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) continue;
+        if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toLower();
+        ++i;
+    }
+    return {};
+}
+
+// Controls that take typed letters themselves: edits and combo boxes, and
+// trees and lists, which search their items as the user types.
+bool TakesLetters(QWidget* widget, QWidget* window)
+{
+    for (QWidget* at = widget; at != nullptr && at != window; at = at->parentWidget())
+        if (qobject_cast<QLineEdit*>(at) || qobject_cast<QTextEdit*>(at) || qobject_cast<QComboBox*>(at) ||
+            qobject_cast<QAbstractItemView*>(at))
+            return true;
+    return false;
+}
+} // namespace
+
+bool DialogWindow::HandleMnemonic(const QString& typed, Qt::KeyboardModifiers modifiers)
+{
+    // As in desktop dialogs, a control's mnemonic letter works without Alt
+    // while the focus is on a control that has no use for letters.
+    if ((modifiers & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != Qt::NoModifier || typed.size() != 1 ||
+        !typed[0].isLetterOrNumber() || TakesLetters(QApplication::focusWidget(), this))
+        return false;
+    const QChar letter = typed[0].toLower();
+    std::vector<int> matches;
+    for (int i = 0; i < m_dialog.GetControlCount() && static_cast<size_t>(i) < m_views.size(); ++i) {
+        CWnd* control = m_dialog.GetControl(i);
+        QWidget* widget = m_views[static_cast<size_t>(i)]->Widget();
+        if (control == nullptr || widget == nullptr || !widget->isVisibleTo(this) || !control->IsWindowEnabled())
+            continue;
+        ControlKind kind = control->GetControlKind();
+        bool label = kind == ControlKind::StaticText && !control->HasStyle(ctl::NoPrefix) &&
+                     static_cast<QLabel*>(widget)->buddy() != nullptr;
+        if ((kind == ControlKind::PushButton || kind == ControlKind::CheckBox || label) &&
+            MnemonicOf(ToQt(control->WindowText())) == letter)
+            matches.push_back(i);
+    }
+    if (matches.empty()) return false;
+    auto act = [this](int index, bool press) {
+        QWidget* widget = m_views[static_cast<size_t>(index)]->Widget();
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            label->buddy()->setFocus(Qt::ShortcutFocusReason);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setFocus(Qt::ShortcutFocusReason);
+            if (press) button->click();
+        }
+    };
+    if (matches.size() == 1) {
+        act(matches.front(), true);
+        return true;
+    }
+    // Several controls share the letter: the focus moves on to the next one.
+    int focused = -1;
+    for (size_t i = 0; i < m_views.size(); ++i)
+        if (m_views[i]->Widget() == QApplication::focusWidget()) focused = static_cast<int>(i);
+    auto next = std::find_if(matches.begin(), matches.end(), [focused](int index) { return index > focused; });
+    act(next != matches.end() ? *next : matches.front(), false);
+    return true;
+}
+
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (HandleKey(watched, key->key(), key->modifiers())) return true;
+        if (HandleMnemonic(key->text(), key->modifiers())) return true;
+    } else if (event->type() == QEvent::Resize && watched == m_client) {
+        LayOutClient();
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -960,6 +1107,7 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event)
 void DialogWindow::keyPressEvent(QKeyEvent* event)
 {
     if (HandleKey(this, event->key(), event->modifiers())) return;
+    if (HandleMnemonic(event->text(), event->modifiers())) return;
     QDialog::keyPressEvent(event);
 }
 
@@ -982,6 +1130,13 @@ void DialogWindow::accept()
 
 void DialogWindow::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::WindowStateChange && parentWidget() != nullptr && isMinimized()) {
+        // A window manager that minimises an owned window anyway: the
+        // window comes back at once rather than leave its owner blocked.
+        QMetaObject::invokeMethod(this, [this] { showNormal(); }, Qt::QueuedConnection);
+        QDialog::changeEvent(event);
+        return;
+    }
     if (event->type() == QEvent::WindowStateChange) {
         bool minimised = isMinimized();
         if ((m_dialog.IsIconic() != FALSE) != minimised) m_dialog.SetIconic(minimised);

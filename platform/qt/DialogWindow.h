@@ -7,8 +7,12 @@
 
 #include <QDialog>
 
+#include <QRect>
+#include <QSize>
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -39,8 +43,11 @@ public:
     QWidget* Client() const { return m_client; }
     QMenuBar* MenuBar() const { return m_menuBar; }
     // Opens the system menu as a small popup (Alt+Space, or a right click on
-    // the window's background); null when the dialog has none.
-    QMenu* PopUpSystemMenu();
+    // the window's background) at the given point of the screen, by default
+    // at the pointer; null when the dialog has none.
+    QMenu* PopUpSystemMenu(std::optional<QPoint> at = std::nullopt);
+    // Whether the user may change the window's size.
+    bool IsResizable() const { return m_resizable; }
 
     // The dialog font's base units: a dialog unit is a quarter of baseX
     // across and an eighth of baseY down.
@@ -61,12 +68,23 @@ private:
     void BuildMenuBar();
     void ApplyFocus();
     bool HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
+    bool HandleMnemonic(const QString& typed, Qt::KeyboardModifiers modifiers);
+    // Places the controls for the client area's size.
+    void LayOutClient();
+
+    struct Placement {
+        QRect rect;   // in pixels, as the template places it
+        bool grows;   // grows with a resizable window
+    };
 
     QtPresenter& m_presenter;
     CDialog& m_dialog;
     QWidget* m_client = nullptr;
     QMenuBar* m_menuBar = nullptr;
     std::vector<std::unique_ptr<ControlView>> m_views;
+    std::vector<Placement> m_placed; // by template index
+    QSize m_templateClientSize;
+    bool m_resizable = false;
     int m_baseX = kDefaultBaseUnitX;
     int m_baseY = kDefaultBaseUnitY;
     bool m_shownOnce = false;

@@ -7,9 +7,15 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <map>
@@ -35,6 +41,42 @@ QStringList NameFilters(const CString& filter)
         filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
+}
+
+// The chooser lists files with their size, type and date; Qt's own size
+// cuts the date short. The columns take what their texts need, and the
+// window grows (within the screen) until they all show whole.
+void FitFileColumns(QFileDialog& chooser)
+{
+    auto* list = chooser.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (list == nullptr) return;
+    QHeaderView* header = list->header();
+    for (int column = 1; column < header->count(); ++column) list->resizeColumnToContents(column);
+    int scrollBar = list->verticalScrollBar()->sizeHint().width();
+    int needed = header->length() + scrollBar + 2 * list->frameWidth();
+    int grow = needed - list->width();
+    if (grow <= 0) return;
+    QRect screen = chooser.screen() ? chooser.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    chooser.resize(std::min(chooser.width() + grow, screen.width()), chooser.height());
+}
+
+void SizeFileChooser(QFileDialog& chooser)
+{
+    chooser.setViewMode(QFileDialog::Detail);
+    QFontMetrics metrics(chooser.font());
+    // Room for the places list, a name of some thirty characters, and the
+    // size, type and date columns.
+    int width = metrics.horizontalAdvance(QString(90, QLatin1Char('x')));
+    int height = metrics.lineSpacing() * 28;
+    QRect screen = chooser.screen() ? chooser.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    QSize hint = chooser.sizeHint();
+    chooser.resize(std::min(std::max(width, hint.width()), screen.width()),
+                   std::min(std::max(height, hint.height()), screen.height()));
+    if (auto* files = chooser.findChild<QFileSystemModel*>()) {
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &chooser,
+                         [&chooser] { QTimer::singleShot(0, &chooser, [&chooser] { FitFileColumns(chooser); }); });
+    }
+    QTimer::singleShot(0, &chooser, [&chooser] { FitFileColumns(chooser); });
 }
 
 QMessageBox::Icon MessageIcon(UINT type)
@@ -114,6 +156,7 @@ bool QtPresenter::ChooseFile(const FileDialogRequest& request, CString& path)
     QStringList filters = NameFilters(request.filter);
     if (!filters.isEmpty()) chooser.setNameFilters(filters);
     if (!request.fileName.IsEmpty()) chooser.selectFile(PathToQt(request.fileName));
+    SizeFileChooser(chooser);
 
     ModalScope scope(*this);
     if (chooser.exec() != QDialog::Accepted) return false;
