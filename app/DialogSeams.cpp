@@ -2,6 +2,7 @@
 
 #include "directinject/DirectInjectDialog.h"
 #include "tagcontrols/TagInfo.h"
+#include "tools/ToolDialogs.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ MainWindowDialogs MakeHooks()
     MainWindowDialogs hooks;
     hooks.runTagControls = &RunTagControls;
     hooks.runDirectInject = &RunDirectInjectDialog;
+    hooks.runMapInfo = &RunMapInfoDialog;
+    hooks.runHexFloatConverter = &RunHexFloatConverterDialog;
+    hooks.runReflexiveCalculator = &RunReflexiveCalculatorDialog;
     return hooks;
 }
 

@@ -9,6 +9,12 @@ constexpr UINT IDD_MAIN_DIALOG = 136;
 constexpr UINT IDD_MESSAGE_DIALOG = 137;
 constexpr UINT IDD_TAG_INFO = 138;
 constexpr UINT IDD_DIRECT_INJECT = 140;
+constexpr UINT IDD_MAP_INFO = 130;
+constexpr UINT IDD_HEX_FLOAT = 131;
+constexpr UINT IDD_REFLEXIVE_CALCULATOR = 132;
+constexpr UINT IDD_STRING_INDEX = 134;
+constexpr UINT IDD_EXPORT = 135;
+constexpr UINT IDD_OPTIONS = 142;
 
 // Icon, menu and strings.
 constexpr UINT IDR_MAINFRAME = 128; // the application's icon
@@ -66,6 +72,51 @@ constexpr int IDC_SCANNER_TREE = 1074;
 constexpr int IDC_SCAN_TAG = 1075;
 constexpr int IDC_SCAN_CLASS = 1076;
 constexpr int IDC_SCAN_VALUE = 1077;
+
+// Controls of the tool dialogs.
+constexpr int IDC_MAPINFO_SAVE = 1000;
+constexpr int IDC_MAPINFO_TAG_COUNT = 1001;
+constexpr int IDC_MAPINFO_INDEX_OFFSET = 1002;
+constexpr int IDC_MAPINFO_FILENAME = 1003;
+constexpr int IDC_MAPINFO_MAGIC = 1004;
+constexpr int IDC_MAPINFO_NICKNAME = 1005;
+constexpr int IDC_MAPINFO_INDEX_MAGIC = 1006;
+constexpr int IDC_MAPINFO_MAP_NAME = 1007;
+constexpr int IDC_MAPINFO_VERSION = 1008;
+constexpr int IDC_MAPINFO_FORMAT = 1009;
+constexpr int IDC_MAPINFO_MAP_TYPE = 1010;
+constexpr int IDC_MAPINFO_SPMP = 1011;
+constexpr int IDC_MAPINFO_BUILD_DATE = 1012;
+constexpr int IDC_MAPINFO_EOF_POSITION = 1013;
+constexpr int IDC_MAPINFO_EOF_SPACE = 1014;
+constexpr int IDC_MAPINFO_REVERT = 3;
+constexpr int IDC_HEXFLOAT_TO_HEX = 1006;
+constexpr int IDC_HEXFLOAT_TO_FLOAT = 1007;
+constexpr int IDC_HEXFLOAT_DECIMAL = 1008;
+constexpr int IDC_HEXFLOAT_HEX = 1009;
+constexpr int IDC_REFLEXIVE_OFFSET = 1011;
+constexpr int IDC_REFLEXIVE_REFLEXIVE = 1012;
+constexpr int IDC_REFLEXIVE_MAGIC = 1013;
+constexpr int IDC_REFLEXIVE_TO_REFLEXIVE = 1014;
+constexpr int IDC_REFLEXIVE_TO_OFFSET = 1015;
+constexpr int IDC_STRINGINDEX_UPDATE = 1019;
+constexpr int IDC_STRINGINDEX_REVERT = 1020;
+constexpr int IDC_STRINGINDEX_LOAD = 1021;
+constexpr int IDC_STRINGINDEX_PROGRESS = 1023;
+constexpr int IDC_STRINGINDEX_START = 1024;
+constexpr int IDC_STRINGINDEX_END = 1025;
+constexpr int IDC_STRINGINDEX_TEXT = 1026;
+constexpr int IDC_EXPORT_INDEX = 1027;
+constexpr int IDC_EXPORT_STRING_INDEX = 1028;
+constexpr int IDC_EXPORT_METADATA = 1029;
+constexpr int IDC_EXPORT_RAW_DATA = 1030;
+constexpr int IDC_EXPORT_OFFSET_LIST = 1031;
+constexpr int IDC_EXPORT_HEADER = 1032;
+constexpr int IDC_OPTIONS_SAVE = 1079;
+constexpr int IDC_OPTIONS_TREE_COLOR = 1080;
+constexpr int IDC_OPTIONS_LIST_COLOR = 1081;
+constexpr int IDC_OPTIONS_CHOOSE_TREE = 1083;
+constexpr int IDC_OPTIONS_CHOOSE_LIST = 1084;
 
 // Menu commands.
 constexpr UINT ID_TOOLS_MAP_INFO = 32773;

@@ -9,6 +9,12 @@ const DialogMaker kDialogs[] = {
     &MainDialogTemplate,
     &MessageDialogTemplate,
     &TagInfoTemplate,
+    &MapInfoTemplate,
+    &HexFloatTemplate,
+    &ReflexiveCalculatorTemplate,
+    &StringIndexTemplate,
+    &ExportTemplate,
+    &OptionsTemplate,
 };
 
 using MenuMaker = const MenuTemplate& (*)();

@@ -9,6 +9,12 @@ const DialogTemplate& DirectInjectTemplate();
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& MessageDialogTemplate();
 const DialogTemplate& TagInfoTemplate();
+const DialogTemplate& MapInfoTemplate();
+const DialogTemplate& HexFloatTemplate();
+const DialogTemplate& ReflexiveCalculatorTemplate();
+const DialogTemplate& StringIndexTemplate();
+const DialogTemplate& ExportTemplate();
+const DialogTemplate& OptionsTemplate();
 
 const MenuTemplate& MainMenuTemplate();
 

@@ -1,0 +1,24 @@
+#include "tools/ToolReports.h"
+
+#include "app/MessageDialog.h"
+#include "map/MapState.h"
+
+void ReportToUser(const CString& message)
+{
+    CMessageDialog dlgMessage;
+    dlgMessage.SetMessage(message);
+    dlgMessage.DoModal();
+}
+
+void ReportWriteFailure(const CString& fileName)
+{
+    ReportToUser("Could not write to the file '" + fileName + "'.");
+}
+
+bool WriteMapBytesAt(int64_t position, const std::string& bytes)
+{
+    if (!g_MapFile.IsOpen() || position < 0) return false;
+    if (position + static_cast<int64_t>(bytes.size()) > g_MapFile.FileSize()) return false;
+    g_MapFile.SeekWrite(position);
+    return g_MapFile.Write(bytes);
+}
