@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeView>
@@ -185,9 +186,15 @@ private:
 class ModelCheckBox : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
+    // A wrapped caption stands in a label of its own: clicks on it count.
+    void SetWholeAreaClickable(bool whole) { m_whole = whole; }
 
 protected:
     void nextCheckState() override {}
+    bool hitButton(const QPoint& pos) const override { return m_whole ? rect().contains(pos) : QCheckBox::hitButton(pos); }
+
+private:
+    bool m_whole = false;
 };
 
 class CheckBoxView : public ControlView {
@@ -198,6 +205,21 @@ public:
         m_box = new ModelCheckBox(parent);
         m_widget = m_box;
         if (Has(control, ctl::LeftText)) m_box->setLayoutDirection(Qt::RightToLeft);
+        if (Has(control, ctl::MultiLineText)) {
+            // A caption that wraps: a label beside the indicator.
+            m_label = new QLabel(m_box);
+            m_label->setWordWrap(true);
+            m_label->setTextFormat(Qt::PlainText);
+            m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            const int indent = m_box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, m_box) +
+                               m_box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, m_box);
+            auto* layout = new QHBoxLayout(m_box);
+            layout->setContentsMargins(Has(control, ctl::LeftText) ? 0 : indent, 0,
+                                       Has(control, ctl::LeftText) ? indent : 0, 0);
+            layout->addWidget(m_label);
+            m_box->SetWholeAreaClickable(true);
+        }
         QObject::connect(m_box, &QCheckBox::clicked, m_box, [this] {
             m_window.Post([this] {
                 if (auto* button = ModelAs<CButton>()) button->UserClick();
@@ -208,7 +230,14 @@ public:
 protected:
     void Show(CWnd& model) override
     {
-        m_box->setText(ToQt(model.WindowText()));
+        QString text = ToQt(model.WindowText());
+        if (m_label) {
+            m_label->setText(WithoutMnemonic(text));
+            m_box->setText(QString());
+            m_box->setShortcut(QKeySequence::mnemonic(text));
+        } else {
+            m_box->setText(text);
+        }
         int check = static_cast<CButton&>(model).GetCheck();
         m_box->setTristate(check == BST_INDETERMINATE);
         m_box->setCheckState(check == BST_CHECKED         ? Qt::Checked
@@ -218,6 +247,7 @@ protected:
 
 private:
     ModelCheckBox* m_box = nullptr;
+    QLabel* m_label = nullptr;
 };
 
 class GroupBoxView : public ControlView {
