@@ -1,10 +1,12 @@
 #include "directinject/DirectInject.h"
 
 #include "map/HexCodec.h"
+#include "tagcontrols/DataFile.h"
 #include "tagcontrols/ReferenceSearch.h"
 #include "tagcontrols/WorkingMetadata.h"
 
 #include <algorithm>
+#include <string>
 
 int FindTagByItem(const TagEntry* tags, const IndexHeaderInfo& header, HTREEITEM item)
 {
@@ -15,12 +17,43 @@ int FindTagByItem(const TagEntry* tags, const IndexHeaderInfo& header, HTREEITEM
     return -1;
 }
 
+const char* const kTempDataFileName = "Temp.data";
+
 namespace {
 CString SizeRefusal(int32_t size, const char* what)
 {
     return CString("The metadata size of ") + what + " (" + IntToDecText(size) + " bytes) is outside 0 to " +
            IntToDecText(kWorkingMetadataSize) + " bytes.";
 }
+
+// Distinct identifiers give at most one hit per position of a block; only
+// a table whose tags share identifiers can multiply them.
+bool HasSharedIdentifiers(const TagEntry* tags, const IndexHeaderInfo& header)
+{
+    std::vector<std::string> keys;
+    const int count = LoadedTagCount(header);
+    keys.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) keys.push_back(IdentifierKey(tags[i]).Bytes());
+    std::sort(keys.begin(), keys.end());
+    return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+}
+
+bool TooManyIdentifierHits(const CString& block, const TagEntry* tags, const IndexHeaderInfo& header)
+{
+    if (!HasSharedIdentifiers(tags, header)) return false;
+    int32_t P = 0;
+    size_t hits = 0;
+    IdentifierPass(block, tags, header.m_nTagCount, P, [&](const ReferenceHit&) { return ++hits <= kMaxReferenceHits; });
+    return hits > kMaxReferenceHits;
+}
+
+CString TooManyHitsText()
+{
+    return "The source tag's metadata holds more than " + IntToDecText(static_cast<int32_t>(kMaxReferenceHits)) +
+           " tag identifiers: the second map's tags share identifiers.";
+}
+
+const char* const kNothingInjected = " Nothing was injected.";
 } // namespace
 
 ReferenceList SourceReferenceList(int sourceTag)
@@ -46,8 +79,7 @@ ReferenceList SourceReferenceList(int sourceTag)
     });
     if (hits > kMaxReferenceHits) {
         list.texts.clear();
-        list.message = "This tag's metadata holds more than " + IntToDecText(static_cast<int32_t>(kMaxReferenceHits)) +
-                       " tag identifiers: the second map's tags share identifiers. Its references are not listed.";
+        list.message = TooManyHitsText() + " Its references are not listed.";
         return list;
     }
     // The list keeps its items sorted as it takes them; sorting them first
@@ -58,7 +90,77 @@ ReferenceList SourceReferenceList(int sourceTag)
     return list;
 }
 
-std::vector<CString> DirectInjectTag(int /*source*/, int /*target*/)
+void DirectInjectTag(int source, int target, const TellUser& tell)
 {
-    return {"Direct inject is not ready yet."};
+    const TagEntry& from = g_InputTags[source];
+    const TagEntry& into = g_Tags[target];
+    const int32_t sourceSize = from.m_nMetaSize;
+    if (into.m_nMetaSize < sourceSize) {
+        tell("Not enough space to inject.");
+        return;
+    }
+    if (sourceSize < 0 || sourceSize > kWorkingMetadataSize) {
+        tell(SizeRefusal(sourceSize, "the source tag") + kNothingInjected);
+        return;
+    }
+    const uint32_t sourceOffset = HexToInt(from.m_strMetaOffset);
+    const uint32_t targetOffset = HexToInt(into.m_strMetaOffset);
+    if (static_cast<int64_t>(targetOffset) + sourceSize > g_MapFile.FileSize()) {
+        tell("The target tag's metadata runs past the end of the map file '" + g_strMapFileName + "'." +
+             kNothingInjected);
+        return;
+    }
+
+    // The source is read whole before anything is written: a refusal leaves
+    // "Temp.data" and the map as they were. The second map may be the very
+    // file open as the map; its reads go to the file, never to a buffer
+    // filled before an earlier inject wrote there.
+    WorkingMetadata meta = ReadWorkingMetadata(g_InputMapFile, sourceOffset, sourceSize);
+    if (meta.status != MetadataReadStatus::Complete) {
+        tell("The second map '" + g_strInputMapFileName + "' ends before the source tag's metadata does (" +
+             IntToDecText(meta.bytesRead) + " of " + IntToDecText(sourceSize) + " bytes read)." + kNothingInjected);
+        return;
+    }
+    if (TooManyIdentifierHits(meta.block, g_InputTags, g_InputIndexHeader)) {
+        tell(TooManyHitsText() + kNothingInjected);
+        return;
+    }
+
+    const CString dataFile = kTempDataFileName;
+    if (!StartDataFile(dataFile)) {
+        CloseDataFile();
+        tell("The data file '" + dataFile + "' could not be emptied or opened." + kNothingInjected);
+        return;
+    }
+    const RecordSource records {g_InputTags, g_InputIndexHeader.m_nTagCount, HexToInt(g_strInputMagic), sourceOffset};
+    const RecordWriteResult written = WriteDataFileRecords(g_DataFile, meta.raw, records);
+    CloseDataFile();
+    if (!written.ok) {
+        tell("The data file '" + dataFile + "' could not be written." + kNothingInjected);
+        return;
+    }
+
+    OpenDataFile(dataFile);
+    if (!g_DataFile.IsOpen()) {
+        CloseDataFile();
+        tell("The data file '" + dataFile + "' could not be opened again to read it." + kNothingInjected);
+        return;
+    }
+    const InjectTarget targetMap {g_Tags, g_IndexHeader.m_nTagCount, &g_MapFile, HexToInt(g_strMagic), targetOffset};
+    std::string& bytes = meta.raw;
+    int64_t unknown = 0;
+    const ApplySummary summary = ApplyDataFileRecords(g_DataFile, bytes, targetMap, [&](const CString& field) {
+        if (++unknown <= kUnknownObjectMessageLimit) tell(UnknownObjectMessage(field));
+    });
+    CloseDataFile();
+    if (unknown > kUnknownObjectMessageLimit) tell(FurtherUnknownObjectsMessage(unknown - kUnknownObjectMessageLimit));
+    for (const CString& problem : ApplyProblemMessages(summary)) tell(problem);
+
+    g_MapFile.SeekWrite(targetOffset);
+    if (!g_MapFile.Write(bytes)) {
+        tell("The map file '" + g_strMapFileName +
+             "' could not be written: the target tag's metadata may be only partly replaced.");
+        return;
+    }
+    tell("Direct inject completed successfully.");
 }

@@ -5,6 +5,7 @@
 #include "map/MapState.h"
 #include "platform/CString.h"
 
+#include <functional>
 #include <vector>
 
 // The first loaded tag whose m_hItem2 is the item; -1 for no item, a root
@@ -28,6 +29,11 @@ constexpr size_t kMaxReferenceHits = 1000000;
 
 // Injects the metadata of tag `source` of the second map over tag `target`
 // of the open map, references re-pointed on the way through "Temp.data".
-// Returns the texts to show the user, in order (the last one says how it
-// ended).
-std::vector<CString> DirectInjectTag(int source, int target);
+// Each text for the user goes to `tell` at once, in order; the last says
+// how it ended. Only the first S bytes of the target's metadata are
+// written (S the source's size): the rest keep their bytes.
+using TellUser = std::function<void(const CString&)>;
+void DirectInjectTag(int source, int target, const TellUser& tell);
+
+// The name of the scratch data file.
+extern const char* const kTempDataFileName;

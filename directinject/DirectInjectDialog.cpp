@@ -122,7 +122,7 @@ void CDirectInjectDialog::OnInject()
         ShowMessage("Select the tag to copy in \"Get From\" and the tag to overwrite in \"Inject Into\".");
         return;
     }
-    for (const CString& message : DirectInjectTag(source, target)) ShowMessage(message);
+    DirectInjectTag(source, target, &ShowMessage);
 }
 
 void RunDirectInjectDialog()

@@ -20,6 +20,12 @@ inline void PrintTo(const CString& text, std::ostream* out) { *out << '"' << tex
 
 namespace travik::test {
 
+// Picks the tree item of a tag of a table (g_Tags or g_InputTags).
+inline std::function<HTREEITEM(CTreeCtrl&)> ItemOf(const TagEntry* table, int index)
+{
+    return [table, index](CTreeCtrl&) { return table[index].m_hItem2; };
+}
+
 class DirectInjectTest : public WorkDirTest {
 protected:
     void SetUp() override
@@ -52,17 +58,31 @@ protected:
         return log;
     }
 
+    // One opening of the dialog: Open Map on the second map, a target and
+    // a source selected (-1: none), Inject, and `messages` message boxes
+    // closed as they come. Returns the texts of the message boxes shown.
+    std::vector<CString> InjectThroughDialog(int source, int target, size_t messages,
+                                             const char* secondMap = "second.map")
+    {
+        const size_t before = user.Shown().size();
+        auto& steps = user.ExpectDialog("Direct Injection").Click(IDC_OPEN_MAP);
+        user.AnswerFile(secondMap);
+        if (target >= 0) steps.SelectTreeItem(IDC_INJECT_INTO_TREE, ItemOf(g_Tags, target));
+        if (source >= 0) steps.SelectTreeItem(IDC_GET_FROM_TREE, ItemOf(g_InputTags, source));
+        steps.Click(IDC_INJECT).Escape();
+        for (size_t i = 0; i < messages; ++i) user.ExpectDialog("Message").Escape();
+        RunDialog();
+        std::vector<CString> texts;
+        for (size_t i = before; i < user.Shown().size(); ++i)
+            if (user.Shown()[i].caption == "Message") texts.push_back(user.Shown()[i].Text(IDC_MESSAGE));
+        return texts;
+    }
+
     headless::HeadlessPresenter user;
 
 private:
     headless::ScopedPresenter m_active {user};
 };
-
-// Picks the tree item of a tag of a table (g_Tags or g_InputTags).
-inline std::function<HTREEITEM(CTreeCtrl&)> ItemOf(const TagEntry* table, int index)
-{
-    return [table, index](CTreeCtrl&) { return table[index].m_hItem2; };
-}
 
 inline CTreeCtrl& TreeIn(CDialog& d, int id) { return *dynamic_cast<CTreeCtrl*>(d.GetDlgItem(id)); }
 inline std::vector<CString> ListIn(CDialog& d)
