@@ -51,7 +51,7 @@ protected:
             .Inspect([text](CDialog& d) {
                 CString shown;
                 d.GetDlgItem(IDC_MESSAGE)->GetWindowText(shown);
-                EXPECT_EQ(shown, text);
+                EXPECT_EQ(shown.Bytes(), text.Bytes());
             })
             .Escape();
     }
