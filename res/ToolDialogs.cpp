@@ -159,16 +159,16 @@ const DialogTemplate& OptionsTemplate()
     static const DialogTemplate made = [] {
         DialogTemplate t = ToolDialog(IDD_OPTIONS, "Options", 151, 87);
         t.controls = {
-            GroupBox("Colors", {7, 7, 137, 46}),
-            Label("Tree Color", {15, 21, 40, 8}),
-            Control(IDC_OPTIONS_TREE_COLOR, ControlKind::Edit, kEdit, "", {58, 19, 40, 12}),
-            Control(IDC_OPTIONS_CHOOSE_TREE, ControlKind::PushButton, kButton, "Choose", {102, 18, 36, 14}),
-            Label("List Color", {15, 37, 40, 8}),
-            Control(IDC_OPTIONS_LIST_COLOR, ControlKind::Edit, kEdit, "", {58, 35, 40, 12}),
-            Control(IDC_OPTIONS_CHOOSE_LIST, ControlKind::PushButton, kButton, "Choose", {102, 34, 36, 14}),
-            GroupBox("Controls", {7, 55, 137, 27}),
-            Control(IDC_OPTIONS_SAVE, ControlKind::PushButton, kButton, "&Save", {15, 64, 56, 14}),
-            Control(IDCANCEL, ControlKind::PushButton, kDefault, "&Close", {80, 64, 56, 14}),
+            GroupBox("Colors", {7, 4, 137, 47}),
+            Label("Tree Color", {15, 19, 40, 8}),
+            Control(IDC_OPTIONS_TREE_COLOR, ControlKind::Edit, kEdit, "", {58, 17, 40, 12}),
+            Control(IDC_OPTIONS_CHOOSE_TREE, ControlKind::PushButton, kButton, "Choose", {102, 16, 36, 14}),
+            Label("List Color", {15, 35, 40, 8}),
+            Control(IDC_OPTIONS_LIST_COLOR, ControlKind::Edit, kEdit, "", {58, 33, 40, 12}),
+            Control(IDC_OPTIONS_CHOOSE_LIST, ControlKind::PushButton, kButton, "Choose", {102, 32, 36, 14}),
+            GroupBox("Controls", {7, 53, 137, 30}),
+            Control(IDC_OPTIONS_SAVE, ControlKind::PushButton, kButton, "&Save", {15, 65, 56, 13}),
+            Control(IDCANCEL, ControlKind::PushButton, kDefault, "&Close", {80, 65, 56, 13}),
         };
         return t;
     }();
