@@ -98,8 +98,8 @@ private:
     CString m_strShownScanClass;
     double m_dShownScanValue = 0.0;
 
-    // Combo box 1076 holds a class code (four characters) or, for a
-    // pointer or reflexive, a 32-bit target offset (eight hex digits).
+    // Combo box 1076 holds a class code (four characters) while a
+    // Dependency is selected, else a 32-bit target offset (eight digits).
     int ScanClassLimit() const;
     // The index of the record of a tree item; -1 when none has it.
     static int FindScanRecord(HTREEITEM item);

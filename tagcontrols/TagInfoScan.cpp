@@ -72,11 +72,11 @@ bool CTagInfo::ShowsRecord(int record) const
 
 int CTagInfo::ScanClassLimit() const
 {
-    if (m_nScanItem >= 0 && m_nScanItem < kMaxScanRecords) {
-        const char type = g_ScanRecords[m_nScanItem].m_chType;
-        if (type == 'r' || type == 'p') return 8;
-    }
-    return 4;
+    // Only a Dependency's patch uses the text as a class code; otherwise it
+    // is a target offset, or unused, and a stale target must not block the
+    // other buttons.
+    const int record = FindScanRecord(m_treeScanner.GetSelectedItem());
+    return record >= 0 && g_ScanRecords[record].m_chType == 'd' ? 4 : 8;
 }
 
 void CTagInfo::OnScanMetadata()

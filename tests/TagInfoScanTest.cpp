@@ -265,6 +265,7 @@ TEST_F(TagScanner, UpdateItemPatchesOnlyTheBytesOfTheReference)
 TEST_F(TagScanner, UpdateItemRefusesWhatItCannotWriteExactly)
 {
     LoadScanMap();
+    std::string expected = m_before;
     struct Case {
         const char* item;
         int id;
@@ -296,6 +297,25 @@ TEST_F(TagScanner, UpdateItemRefusesWhatItCannotWriteExactly)
         }
     }
 
+    // A refused control stops a scan before it adds roots; with no item
+    // selected a target of eight digits blocks nothing.
+    unsigned roots = 99;
+    ScanAndSelect(Expect(), "0x00000054")
+        .Type(IDC_SCAN_CLASS, "12345678")
+        .Click(IDC_UPDATE_ITEM)
+        .Type(IDC_TYPE1, "weapo")
+        .Click(IDC_SCAN_METADATA)
+        .Inspect([&](CDialog& d) { roots = ScanTree(d).GetCount(); })
+        .Type(IDC_TYPE1, "weap")
+        .Click(IDC_SAVE_CHANGES)
+        .Escape();
+    user.AnswerMessageBox();
+    Run(2);
+    EXPECT_EQ(roots, 0u);
+    EXPECT_EQ(user.MessageBoxTexts().back(), "Please enter no more than 4 characters.");
+    Put(expected, m_block + 0x54, Le32(Layout().AddressOf(m_block) + 0x12345678));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
     // A block the map file cuts short, and a map that refuses writes.
     ScanAndSelect(Expect(), "0x0000001c")
         .Inspect([&](CDialog&) { g_Tags[2].m_nMetaSize = static_cast<int32_t>(Layout().fileSize - m_block) + 0x100; })
@@ -313,7 +333,7 @@ TEST_F(TagScanner, UpdateItemRefusesWhatItCannotWriteExactly)
     ScanAndSelect(Expect(), "0x0000001c").SelectComboEntry(IDC_SCAN_TAG, "bitm -- pic").Click(IDC_UPDATE_ITEM).Escape();
     ExpectMessage("Writing to the map file 'test.map' failed. The change may be only partly written.");
     Run(2);
-    EXPECT_TRUE(SameBytes(FileBytes(), m_before));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
     EXPECT_EQ(user.Problems(), "");
 }
 
