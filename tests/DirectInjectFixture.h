@@ -11,12 +11,8 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
-
-// Texts in failure messages as texts.
-inline void PrintTo(const CString& text, std::ostream* out) { *out << '"' << text.Bytes() << '"'; }
 
 namespace travik::test {
 

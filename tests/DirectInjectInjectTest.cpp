@@ -2,6 +2,7 @@
 // each inject, "Temp.data", the messages and the log lines in order.
 #include "tests/DirectInjectFixture.h"
 
+#include "map/HexCodec.h"
 #include "map/MapFiles.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,120 @@ TEST_F(DirectInjectInject, RepointsRebasesAndKeepsTheRest)
                       "Input MapFile 'second.map' opened successfully.", "Index load starts.", "Index load starts.",
                       "DataFile 'Temp.data' opened successfully.", "DataFile closed successfully.",
                       "DataFile 'Temp.data' opened successfully.", "DataFile closed successfully."}));
+}
+
+} // namespace
+
+namespace {
+
+const char* const kSelectBoth = "Select the tag to copy in \"Get From\" and the tag to overwrite in \"Inject Into\".";
+
+// Refusals before anything is written: the map keeps every byte and no
+// "Temp.data" is made. Equal sizes pass.
+TEST_F(DirectInjectInject, SizesAndSelectionsDecideWhetherItRuns)
+{
+    ASSERT_EQ(SourceSize(8), 0x41u);
+    ASSERT_EQ(open.LoadedMetaSize(6), 0x40);
+    EXPECT_EQ(InjectThroughDialog(8, 6, 1), (Texts {"Not enough space to inject."}));
+    EXPECT_EQ(InjectThroughDialog(-1, 6, 1), (Texts {kSelectBoth}));
+    // Without a target the size shown is 0, so the size test refuses first.
+    EXPECT_EQ(InjectThroughDialog(5, -1, 1), (Texts {"Not enough space to inject."}));
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(MapNow(), openBytes);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+
+    ASSERT_EQ(static_cast<int32_t>(SourceSize(7)), open.LoadedMetaSize(2));
+    EXPECT_EQ(InjectThroughDialog(7, 2, 1), (Texts {kDone}));
+    std::string expected = WithSource(openBytes, 7, 2);
+    Put(expected, open.metaOffsets[2] + 0x100, Le32(open.identifiers[0]));
+    EXPECT_EQ(MapNow(), expected);
+}
+
+// A source without references arrives unchanged with an empty "Temp.data",
+// also right after an inject that wrote many records; a block that starts
+// with a pointer to its own first byte has none of its copies rebased.
+TEST_F(DirectInjectInject, InjectsInARowApplyOnlyTheirOwnRecords)
+{
+    EXPECT_EQ(InjectThroughDialog(2, 2, 1), (Texts {kDone}));
+    const std::string afterFirst = MapNow();
+    EXPECT_NE(TempData(), "");
+
+    EXPECT_EQ(InjectThroughDialog(5, 6, 1), (Texts {kDone}));
+    EXPECT_EQ(TempData(), "");
+    EXPECT_EQ(MapNow(), WithSource(afterFirst, 5, 6));
+
+    EXPECT_EQ(InjectThroughDialog(6, 6, 1), (Texts {kDone}));
+    EXPECT_EQ(TempData(), "");
+    EXPECT_EQ(MapNow(), WithSource(WithSource(afterFirst, 5, 6), 6, 6));
+    EXPECT_EQ(user.Problems(), "");
+}
+
+// What cannot be read or written stops the inject with a message naming
+// the file, and the map keeps its bytes where nothing was written.
+TEST_F(DirectInjectInject, FilesThatFailAreNamed)
+{
+    std::filesystem::create_directory(PathOf("Temp.data"));
+    EXPECT_EQ(InjectThroughDialog(2, 2, 1),
+              (Texts {"The data file 'Temp.data' could not be emptied or opened. Nothing was injected."}));
+    EXPECT_EQ(MapNow(), openBytes);
+    std::filesystem::remove(PathOf("Temp.data"));
+
+    // The second map ends inside the source's metadata.
+    std::string cut = secondBytes.substr(0, second.layout.metaOffsets[2] + 0x80);
+    WriteFileBytes(PathOf("short.map"), cut);
+    EXPECT_EQ(InjectThroughDialog(2, 2, 1, "short.map"),
+              (Texts {"The second map 'short.map' ends before the source tag's metadata does (128 of " +
+                      IntToDecText(static_cast<int32_t>(SourceSize(2))) + " bytes read). Nothing was injected."}));
+    EXPECT_EQ(MapNow(), openBytes);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+
+    // A map opened for reading only cannot take the write.
+    g_MapFile.Open("open.map", CFileStream::kMapFileReadOnly);
+    EXPECT_EQ(InjectThroughDialog(2, 2, 1),
+              (Texts {"The map file 'open.map' could not be written: the target tag's metadata may be only partly "
+                      "replaced."}));
+    EXPECT_EQ(MapNow(), openBytes);
+    EXPECT_EQ(user.Problems(), "");
+
+    const Lines log = FileLogLines(CloseAndReadLog());
+    const Lines tail(log.end() - 12, log.end());
+    EXPECT_EQ(tail, (Lines {"Input MapFile closed successfully.", "Input MapFile 'short.map' opened successfully.",
+                            "Index load starts.", "Index load starts.", "Input MapFile closed successfully.",
+                            "Input MapFile 'second.map' opened successfully.", "Index load starts.",
+                            "Index load starts.", "DataFile 'Temp.data' opened successfully.",
+                            "DataFile closed successfully.", "DataFile 'Temp.data' opened successfully.",
+                            "DataFile closed successfully."}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DataFile 'Temp.data' opened unsuccessfully."), 1);
+}
+
+// The second map may be the very file open as the map. Within one opening
+// of the dialog, a source written by the inject before is read as the file
+// holds it now.
+TEST_F(DirectInjectInject, TheSecondMapMayBeTheOpenMapItself)
+{
+    auto& steps = user.ExpectDialog("Direct Injection").Click(IDC_OPEN_MAP);
+    user.AnswerFile("open.map");
+    steps.SelectTreeItem(IDC_INJECT_INTO_TREE, ItemOf(g_Tags, 0))
+        .SelectTreeItem(IDC_GET_FROM_TREE, ItemOf(g_InputTags, 6))
+        .Click(IDC_INJECT);
+    user.ExpectDialog("Message").Escape();
+    steps.SelectTreeItem(IDC_INJECT_INTO_TREE, ItemOf(g_Tags, 1))
+        .SelectTreeItem(IDC_GET_FROM_TREE, ItemOf(g_InputTags, 0))
+        .Click(IDC_INJECT)
+        .Escape();
+    user.ExpectDialog("Message").Escape();
+    RunDialog();
+    EXPECT_EQ(user.Problems(), "");
+    Texts messages;
+    for (const auto& window : user.Shown())
+        if (window.caption == "Message") messages.push_back(window.Text(IDC_MESSAGE));
+    EXPECT_EQ(messages, (Texts {kDone, kDone}));
+
+    std::string expected = openBytes;
+    const std::string fill(0x40, '\x55');
+    Put(expected, open.metaOffsets[0], fill);
+    Put(expected, open.metaOffsets[1], fill);
+    EXPECT_EQ(MapNow(), expected);
 }
 
 } // namespace
