@@ -292,6 +292,24 @@ TEST_F(StringIndexTest, EditorUpdateWithoutAMapDoesNothing)
     EXPECT_EQ(dlg.m_strText, "Cannot load string information if there is no map open.");
 }
 
+TEST_F(StringIndexTest, EditorDoesNotWriteIntoAMapWithoutTags)
+{
+    // The table's entry 0 keeps the names map's offset when a map without tags is loaded after it.
+    OpenNames();
+    CloseMapFile();
+    MapBuilder empty = MapBuilder::Xbox();
+    const std::string before = OpenLoaded(empty, "empty.map");
+    ASSERT_FALSE(g_Tags[0].m_strStringOffset.IsEmpty());
+    user.ExpectDialog("String Index Editor").Type(IDC_STRINGINDEX_TEXT, "abc").Click(IDC_STRINGINDEX_UPDATE).Escape();
+    user.ExpectDialog("Message").Enter();
+    CStringIndexDialog dlg;
+    dlg.DoModal();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(EditorMessages(), std::vector<CString> {"The map has no tags, so it has no string index. Nothing was written."});
+    EXPECT_EQ(MapBytes("empty.map"), before);
+    EXPECT_FALSE(g_bMapChanged);
+}
+
 TEST(StringIndexBytes, EdgesOfTheUneditedParts)
 {
     const std::string stored("a*\0", 3); // shown as "a**"

@@ -78,6 +78,12 @@ void CStringIndexDialog::OnUpdate()
     if (!g_MapFile.IsOpen()) return;
     UpdateData(TRUE);
 
+    // Without a tag the map has no first name: entry 0 of the table may
+    // still hold the offset of a map closed before.
+    if (LoadedTagCount(g_IndexHeader) == 0) {
+        ReportToUser("The map has no tags, so it has no string index. Nothing was written.");
+        return;
+    }
     if (m_bTextIsRefusal && m_strText == m_strShownText) {
         ReportToUser("The text is the message of a load that was refused, not names of the map. Nothing was written.");
         return;
