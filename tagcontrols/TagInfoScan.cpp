@@ -188,36 +188,39 @@ bool CTagInfo::PatchScanRecord(const ScanRecord& record, std::string& block, uin
     case 'd':
     case 'l': {
         // An untouched tag text stands for the record's own tag, never for
-        // a namesake listed first.
-        const int k = shown && m_strScanTag == m_strShownScanTag && record.m_nTag >= 0 &&
-                              record.m_nTag < LoadedTagCount(g_IndexHeader)
-                          ? record.m_nTag
-                          : FindTagByText(m_strScanTag);
+        // a namesake listed first, and keeps the identifier bytes as found.
+        const bool tagChanged = !(shown && m_strScanTag == m_strShownScanTag);
+        const bool recordTagLoaded = record.m_nTag >= 0 && record.m_nTag < LoadedTagCount(g_IndexHeader);
+        const int k = tagChanged ? FindTagByText(m_strScanTag) : (recordTagLoaded ? record.m_nTag : -1);
         if (k < 0) return true;
         const bool classChanged = record.m_chType == 'd' && !(shown && m_strScanClass == m_strShownScanClass);
-        if (outside(classChanged ? off - 12 : off, off + 4)) return false;
+        if (!tagChanged && !classChanged) return true;
+        if (outside(classChanged ? off - 12 : off, tagChanged ? off + 4 : off - 8)) return false;
         if (classChanged && m_strScanClass.GetLength() != 4) {
             refusal = Nothing("A class code has four characters.");
             return false;
         }
-        // Tag k's identifier as its index entry stores it.
-        const uint32_t entry =
-            HexToInt(g_MapHeader.m_strIndexOffset) + 0x24u + 32u * static_cast<uint32_t>(k);
         std::string identifier;
-        g_MapFile.SeekRead(entry + 0x0C);
-        if (g_MapFile.Read(identifier, 4) != 4) {
-            refusal.Format("The identifier of the chosen tag could not be read from the map file '%s'. "
-                           "Nothing was written.",
-                           g_strMapFileName.GetString());
-            return false;
+        if (tagChanged) {
+            // Tag k's identifier as its index entry stores it.
+            const uint32_t entry =
+                HexToInt(g_MapHeader.m_strIndexOffset) + 0x24u + 32u * static_cast<uint32_t>(k);
+            g_MapFile.SeekRead(entry + 0x0C);
+            if (g_MapFile.Read(identifier, 4) != 4) {
+                refusal.Format("The identifier of the chosen tag could not be read from the map file '%s'. "
+                               "Nothing was written.",
+                               g_strMapFileName.GetString());
+                return false;
+            }
         }
         if (classChanged) put(off - 12, std::string(m_strScanClass.Bytes().rbegin(), m_strScanClass.Bytes().rend()));
-        put(off, identifier);
+        if (tagChanged) put(off, identifier);
         return true;
     }
     case 'r': {
         const bool countChanged = !(shown && m_dScanValue == m_dShownScanValue);
         const bool targetChanged = !(shown && m_strScanClass == m_strShownScanClass);
+        if (!countChanged && !targetChanged) return true;
         if (countChanged && !(m_dScanValue > -1.0 && m_dScanValue < 65536.0)) {
             refusal = Nothing("The chunk count must be a number from 0 to 65535.");
             return false;
@@ -226,7 +229,7 @@ bool CTagInfo::PatchScanRecord(const ScanRecord& record, std::string& block, uin
             refusal = Nothing("The target must be an offset inside the tag's metadata, in hexadecimal digits.");
             return false;
         }
-        if (outside(countChanged ? off - 4 : off, off + 4)) return false;
+        if (outside(countChanged ? off - 4 : off, targetChanged ? off + 4 : off - 2)) return false;
         if (countChanged) put(off - 4, LittleEndianBytes(static_cast<uint32_t>(std::trunc(m_dScanValue)), 2));
         if (targetChanged) {
             const uint32_t pointer =

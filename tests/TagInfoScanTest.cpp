@@ -31,7 +31,7 @@ protected:
     {
         MapBuilder map = MapBuilder::Xbox();
         map.AddTag("bitm", "pic").Identifier(0xE1EC0078).MetaSize(16);
-        map.AddTag("snd!", "bang").MetaSize(16);
+        map.AddTag("snd!", "bang").Identifier(0xE1750000).MetaSize(16);
         map.AddTag("weap", "gun")
             .MetaSize(0x200)
             .TagRef(0x10, "bitm", 1)
@@ -41,7 +41,9 @@ protected:
             .Reflexive(0x60, 3, 0x1A0)
             .U32(0x70, std::bit_cast<uint32_t>(25.0f))
             .TagRef(0x80, "snd!", 3);
-        map.AddTag("snd!", "BANG").MetaSize(16);
+        map.AddTag("snd!", "BANG").Identifier(0xE1770000).MetaSize(16);
+        // The reference to tag 3 is stored with a 0x78 byte, which reads as zero.
+        map.Patch(map.Layout().metaOffsets[2] + 0x8C, "\x78");
         Load(map);
         m_block = Layout().metaOffsets[2];
         m_before = FileBytes();
@@ -245,6 +247,12 @@ TEST_F(TagScanner, UpdateItemPatchesOnlyTheBytesOfTheReference)
     ScanAndSelect(Expect(), "0x00000064").Type(IDC_SCAN_CLASS, "12345").Click(IDC_UPDATE_ITEM).Escape();
     Run(2);
     Put(expected, m_block + 0x64, Le32(Layout().AddressOf(m_block) + 0x12345));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
+    // A new class alone leaves the identifier's bytes as found, 0x78 included.
+    ScanAndSelect(Expect(), "0x0000008c").SelectComboEntry(IDC_SCAN_CLASS, "weap").Click(IDC_UPDATE_ITEM).Escape();
+    Run(2);
+    Put(expected, m_block + 0x80, "paew");
     EXPECT_TRUE(SameBytes(FileBytes(), expected));
 
     // Untouched rows write nothing new: the namesake's reference stays its
