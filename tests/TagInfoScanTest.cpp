@@ -77,13 +77,23 @@ TEST_F(TagScanner, EachScanAppendsSixRootsAndStoresOnlyTheFieldsOfEachKind)
     }
     std::vector<CString> first, second;
     ScanRecord firstRecords[9];
-    auto& steps = Expect().Click(IDC_FIND_FLOATS).Type(IDC_FLOAT_PRECISION, "5").Click(IDC_SCAN_METADATA);
+    unsigned cleared[2] = {99, 99};
+    auto& steps = Expect()
+                      .Click(IDC_CLEAR_SCANNER)
+                      .Inspect([&](CDialog& d) { cleared[0] = ScanTree(d).GetCount(); })
+                      .Click(IDC_FIND_FLOATS)
+                      .Type(IDC_FLOAT_PRECISION, "5")
+                      .Click(IDC_SCAN_METADATA);
     steps.Inspect([&](CDialog& d) {
         first = TreeTexts(ScanTree(d));
         std::copy(g_ScanRecords, g_ScanRecords + 9, firstRecords);
     });
     for (int box : {IDC_FIND_DEPENDENCIES, IDC_FIND_LONEIDS, IDC_FIND_REFLEXIVES, IDC_FIND_FLOATS}) steps.Click(box);
-    steps.Click(IDC_SCAN_METADATA).Inspect([&](CDialog& d) { second = TreeTexts(ScanTree(d)); }).Escape();
+    steps.Click(IDC_SCAN_METADATA)
+        .Inspect([&](CDialog& d) { second = TreeTexts(ScanTree(d)); })
+        .Click(IDC_CLEAR_SCANNER)
+        .Inspect([&](CDialog& d) { cleared[1] = ScanTree(d).GetCount(); })
+        .Escape();
     Run(2);
     ASSERT_EQ(user.Problems(), "");
 
@@ -107,6 +117,8 @@ TEST_F(TagScanner, EachScanAppendsSixRootsAndStoresOnlyTheFieldsOfEachKind)
     for (const char* root : {"Dependencies", "LoneIDs", "Reflexives", "Pointers", "Floats", "Shorts"})
         twice.push_back(root);
     EXPECT_EQ(second, twice);
+    EXPECT_EQ(cleared[0], 0u);
+    EXPECT_EQ(cleared[1], 0u);
 
     // Records 0 to 6 in the order the items were made (phase by phase); each
     // keeps the fields of other kinds, and record 7 is untouched.
