@@ -19,6 +19,8 @@ int FindTagByItem(const TagEntry* tags, const IndexHeaderInfo& header, HTREEITEM
 
 const char* const kTempDataFileName = "Temp.data";
 
+size_t MaxIdentifierHits(const CString& block) { return static_cast<size_t>(block.GetLength()); }
+
 namespace {
 CString SizeRefusal(int32_t size, const char* what)
 {
@@ -43,14 +45,15 @@ bool TooManyIdentifierHits(const CString& block, const TagEntry* tags, const Ind
     if (!HasSharedIdentifiers(tags, header)) return false;
     int32_t P = 0;
     size_t hits = 0;
-    IdentifierPass(block, tags, header.m_nTagCount, P, [&](const ReferenceHit&) { return ++hits <= kMaxReferenceHits; });
-    return hits > kMaxReferenceHits;
+    const size_t limit = MaxIdentifierHits(block);
+    IdentifierPass(block, tags, header.m_nTagCount, P, [&](const ReferenceHit&) { return ++hits <= limit; });
+    return hits > limit;
 }
 
 CString TooManyHitsText()
 {
-    return "The source tag's metadata holds more than " + IntToDecText(static_cast<int32_t>(kMaxReferenceHits)) +
-           " tag identifiers: the second map's tags share identifiers.";
+    return "Tags of the second map share identifiers: this tag's metadata gives more identifier finds than it "
+           "has bytes.";
 }
 
 const char* const kNothingInjected = " Nothing was injected.";
@@ -68,8 +71,9 @@ ReferenceList SourceReferenceList(int sourceTag)
     // A short read lists what the bytes read hold.
     int32_t P = 0;
     size_t hits = 0;
+    const size_t limit = MaxIdentifierHits(meta.block);
     IdentifierPass(meta.block, g_InputTags, g_InputIndexHeader.m_nTagCount, P, [&](const ReferenceHit& hit) {
-        if (++hits > kMaxReferenceHits) return false;
+        if (++hits > limit) return false;
         const TagEntry& found = g_InputTags[hit.tag];
         if (hit.kind == HitKind::Dependency)
             list.texts.push_back("Dependency -- " + hit.classCode + " -- " + found.m_strName);
@@ -77,7 +81,7 @@ ReferenceList SourceReferenceList(int sourceTag)
             list.texts.push_back("LoneID -- " + found.m_strClass1 + " -- " + found.m_strName);
         return true;
     });
-    if (hits > kMaxReferenceHits) {
+    if (hits > limit) {
         list.texts.clear();
         list.message = TooManyHitsText() + " Its references are not listed.";
         return list;

@@ -22,10 +22,10 @@ struct ReferenceList {
 };
 ReferenceList SourceReferenceList(int sourceTag);
 
-// The most identifier hits one pass may report. Identifiers that differ
-// give at most one hit per position of the block, so more than this means
-// a map whose tags share identifiers, whose hits would multiply.
-constexpr size_t kMaxReferenceHits = 1000000;
+// Identifiers that differ give at most one hit per position of a block, so
+// an identifier pass with more hits than the block has bytes meets tags
+// that share identifiers, whose hits multiply; it is stopped there.
+size_t MaxIdentifierHits(const CString& block);
 
 // Injects the metadata of tag `source` of the second map over tag `target`
 // of the open map, references re-pointed on the way through "Temp.data".

@@ -277,3 +277,53 @@ TEST_F(DirectInjectInject, TheSecondMapMayBeTheOpenMapItself)
 }
 
 } // namespace
+
+namespace {
+
+// Sizes the working buffer cannot hold, a target that runs past the end of
+// the open map, and second-map tags that share an identifier so widely
+// that its hits would multiply: each refused with its message, the map
+// and "Temp.data" untouched.
+TEST_F(DirectInjectTest, BlocksOutsideTheirBoundsAreRefused)
+{
+    MapBuilder openSpec = MapBuilder::Xbox();
+    openSpec.AddTag("weap", "target").MetaSize(0x100);
+    openSpec.AddTag("weap", "runs past the end").MetaSize(0x40);
+    openSpec.AddTag("obje", "end");
+    const MapLayout plain = openSpec.Layout();
+    openSpec.Tag(2).MetaAddress(plain.metaAddresses[1] + 0x10000);
+    OpenMap(openSpec);
+    const std::string openBytes = ReadFileBytes(PathOf("open.map"));
+
+    MapBuilder second = MapBuilder::Pc();
+    second.Magic(0x40000000);
+    second.AddTag("bitm", "negative").MetaSize(16);
+    second.AddTag("bitm", "spacer");
+    // One identifier, held by five tags, filling a block: 16 finds each.
+    std::string shared;
+    for (int i = 0; i < 16; ++i) shared += Le32(0xE1234567);
+    second.AddTag("bitm", "shared").Meta(shared).Identifier(0xE1234567);
+    for (int i = 0; i < 4; ++i) second.AddTag("bitm", "same id " + std::to_string(i)).Identifier(0xE1234567);
+    second.AddTag("obje", "large").MetaSize(0x1000);
+    second.AddTag("obje", "end");
+    const MapLayout layout = second.Layout();
+    second.Tag(1).MetaAddress(layout.metaAddresses[0] - 0x100);
+    second.Write("second.map");
+
+    EXPECT_EQ(InjectThroughDialog(0, 0, 2),
+              (Texts {"The metadata size of this tag (-256 bytes) is outside 0 to 1000000 bytes. Its references are "
+                      "not listed.",
+                      "The metadata size of the source tag (-256 bytes) is outside 0 to 1000000 bytes. Nothing was "
+                      "injected."}));
+    EXPECT_EQ(InjectThroughDialog(7, 1, 1),
+              (Texts {"The target tag's metadata runs past the end of the map file 'open.map'. Nothing was injected."}));
+    const CString shares = "Tags of the second map share identifiers: this tag's metadata gives more identifier finds "
+                           "than it has bytes.";
+    EXPECT_EQ(InjectThroughDialog(2, 0, 2),
+              (Texts {shares + " Its references are not listed.", shares + " Nothing was injected."}));
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+}
+
+} // namespace
