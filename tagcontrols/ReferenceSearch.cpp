@@ -46,96 +46,30 @@ uint32_t ReadWindow(const Byte* s, int32_t length, int64_t first, int width)
     return v;
 }
 
-uint64_t Mix(uint64_t key) { return key * 0x9E3779B97F4A7C15ull; }
-
-// Open-addressing map from a needle (length and packed characters) to a
-// small integer, growing as it fills.
-class NeedleMap {
-public:
-    static uint64_t KeyOf(int len, uint32_t packed) { return (static_cast<uint64_t>(len) << 32) | packed; }
-
-    explicit NeedleMap(size_t expected = 16) { Rehash(expected * 2 < 16 ? 16 : expected * 2); }
-
-    int32_t Find(uint64_t key) const
-    {
-        for (size_t i = Slot(key);; i = (i + 1) & m_mask) {
-            if (m_keys[i] == key) return m_values[i];
-            if (m_keys[i] == kEmpty) return -1;
+// Sorts keys by the bits [0, bits) of each, stable, least significant
+// digit first: linear in the number of keys whatever they are, so no block
+// can make it slow. scratch is working room of the same size.
+void RadixSort(std::vector<uint64_t>& keys, std::vector<uint64_t>& scratch, int bits, int shift = 0)
+{
+    constexpr int kDigit = 16;
+    scratch.resize(keys.size());
+    std::vector<uint32_t> count(size_t{1} << kDigit);
+    for (int low = 0; low < bits; low += kDigit) {
+        const int width = std::min(kDigit, bits - low);
+        const uint64_t mask = (uint64_t{1} << width) - 1;
+        const int at = shift + low;
+        std::fill(count.begin(), count.begin() + (1 << width), 0u);
+        for (uint64_t k : keys) ++count[(k >> at) & mask];
+        uint32_t sum = 0;
+        for (size_t d = 0; d <= mask; ++d) {
+            const uint32_t c = count[d];
+            count[d] = sum;
+            sum += c;
         }
+        for (uint64_t k : keys) scratch[count[(k >> at) & mask]++] = k;
+        keys.swap(scratch);
     }
-
-    // Returns the value held for key, or stores value and returns it.
-    int32_t FindOrInsert(uint64_t key, int32_t value)
-    {
-        if ((m_size + 1) * 2 > m_keys.size()) Rehash(m_keys.size() * 2);
-        for (size_t i = Slot(key);; i = (i + 1) & m_mask) {
-            if (m_keys[i] == key) return m_values[i];
-            if (m_keys[i] == kEmpty) {
-                m_keys[i] = key;
-                m_values[i] = value;
-                ++m_size;
-                return value;
-            }
-        }
-    }
-
-private:
-    static constexpr uint64_t kEmpty = ~0ull;
-
-    size_t Slot(uint64_t key) const { return static_cast<size_t>(Mix(key) >> m_shift) & m_mask; }
-
-    void Rehash(size_t minSlots)
-    {
-        size_t slots = 16;
-        int bits = 4;
-        while (slots < minSlots) {
-            slots *= 2;
-            ++bits;
-        }
-        std::vector<uint64_t> keys(slots, kEmpty);
-        std::vector<int32_t> values(slots, -1);
-        std::swap(keys, m_keys);
-        std::swap(values, m_values);
-        m_mask = slots - 1;
-        m_shift = 64 - bits;
-        m_size = 0;
-        for (size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] != kEmpty) FindOrInsert(keys[i], values[i]);
-    }
-
-    std::vector<uint64_t> m_keys;
-    std::vector<int32_t> m_values;
-    size_t m_mask = 0;
-    int m_shift = 60;
-    size_t m_size = 0;
-};
-
-// One bit per hashed needle: most positions of a block stand on no needle,
-// and this rules them out without touching the map.
-class NeedleFilter {
-public:
-    void Reset(size_t needles)
-    {
-        size_t bits = 1u << 12;
-        while (bits < needles * 64 && bits < (1u << 22)) bits *= 2;
-        m_bits.assign(bits / 64, 0);
-        m_shift = 64 - std::countr_zero(bits);
-    }
-    void Add(uint64_t key)
-    {
-        uint64_t h = Mix(key) >> m_shift;
-        m_bits[h >> 6] |= 1ull << (h & 63);
-    }
-    bool MayHold(uint64_t key) const
-    {
-        uint64_t h = Mix(key) >> m_shift;
-        return (m_bits[h >> 6] >> (h & 63)) & 1;
-    }
-
-private:
-    std::vector<uint64_t> m_bits;
-    int m_shift = 52;
-};
+}
 
 // Positions grouped by needle, each group ascending: filled from (group,
 // position) pairs that arrive in ascending positions.
@@ -157,29 +91,46 @@ struct Occurrences {
 };
 
 // A set of needles of one to four characters, each with a group number,
-// and the walk of the block that finds where they stand.
+// and the walk of the block that finds where they stand. The needles come
+// from the file (tag identifiers), so they are kept sorted rather than
+// hashed: a lookup is one step into a table indexed by the needle's top
+// two characters and a binary search within what shares them, however the
+// needles and the block were chosen.
 class NeedleIndex {
 public:
-    explicit NeedleIndex(size_t expected) : m_map(expected) { m_filter.Reset(expected); }
-
-    // Group of the needle, a new one for a needle not seen before.
-    int32_t Add(const std::string& needle)
+    // Gives the group of every needle, equal needles one group.
+    void Build(const std::vector<std::pair<int, uint32_t>>& needles, std::vector<int32_t>& groupOf)
     {
-        const int len = static_cast<int>(needle.size());
-        return Add(len, Pack(reinterpret_cast<const Byte*>(needle.data()), len));
-    }
-
-    int32_t Add(int len, uint32_t packed)
-    {
-        const uint64_t key = NeedleMap::KeyOf(len, packed);
-        int32_t g = m_map.FindOrInsert(key, m_groups);
-        if (g == m_groups) {
-            ++m_groups;
-            m_filter.Add(key);
+        std::array<std::vector<uint64_t>, 5> byLength;  // (packed << 32 | needle number)
+        for (size_t i = 0; i < needles.size(); ++i) {
+            const auto& [len, packed] = needles[i];
+            byLength[static_cast<size_t>(len)].push_back(static_cast<uint64_t>(packed) << 32 | i);
+        }
+        groupOf.assign(needles.size(), -1);
+        std::vector<uint64_t> scratch;
+        for (int len = 1; len <= 4; ++len) {
+            std::vector<uint64_t>& list = byLength[static_cast<size_t>(len)];
+            if (list.empty()) continue;
+            RadixSort(list, scratch, 8 * len, 32);
+            Length& table = m_length[static_cast<size_t>(len)];
+            table.firstGroup = m_groups;
+            for (size_t i = 0; i < list.size(); ++i) {
+                const uint32_t packed = static_cast<uint32_t>(list[i] >> 32);
+                if (table.keys.empty() || table.keys.back() != packed) table.keys.push_back(packed);
+                groupOf[static_cast<size_t>(list[i] & 0xFFFFFFFFu)] =
+                    table.firstGroup + static_cast<int32_t>(table.keys.size()) - 1;
+            }
+            m_groups += static_cast<int32_t>(table.keys.size());
+            table.bucketShift = len <= 2 ? 0 : 8 * len - 16;
+            table.start.assign(size_t{1} << std::min(16, 8 * len), 0);
+            table.start.push_back(0);
+            for (uint32_t key : table.keys) ++table.start[(key >> table.bucketShift) + 1];
+            for (size_t b = 1; b < table.start.size(); ++b) table.start[b] += table.start[b - 1];
             m_lengths |= 1u << len;
         }
-        return g;
     }
+
+    int32_t Groups() const { return m_groups; }
 
     // Every position of the block at which a needle stands, by group.
     void Walk(const CString& block, Occurrences& out) const
@@ -187,14 +138,12 @@ public:
         const Byte* s = BlockBytes(block);
         const int32_t length = BlockLength(block);
         std::vector<std::pair<int32_t, int32_t>> pairs;
-        for (int32_t p = 0; p < length; ++p) {
-            uint32_t word = p + 4 <= length ? Load4(s + p) : Pack(s + p, length - p);
+        for (int32_t p = 0; p < length && m_lengths; ++p) {
+            const uint32_t word = p + 4 <= length ? Load4(s + p) : Pack(s + p, length - p);
             for (int len = 1; len <= 4; ++len) {
                 if (!(m_lengths & (1u << len)) || p + len > length) continue;
-                uint32_t packed = len == 4 ? word : word & ((1u << (8 * len)) - 1);
-                uint64_t key = NeedleMap::KeyOf(len, packed);
-                if (!m_filter.MayHold(key)) continue;
-                int32_t g = m_map.Find(key);
+                const uint32_t packed = len == 4 ? word : word & ((1u << (8 * len)) - 1);
+                const int32_t g = m_length[static_cast<size_t>(len)].Find(packed);
                 if (g >= 0) pairs.emplace_back(g, p);
             }
         }
@@ -202,8 +151,23 @@ public:
     }
 
 private:
-    NeedleMap m_map;
-    NeedleFilter m_filter;
+    struct Length {
+        std::vector<uint32_t> keys;    // sorted, distinct
+        std::vector<uint32_t> start;   // per value of the top two characters, where its keys begin
+        int bucketShift = 0;
+        int32_t firstGroup = 0;
+
+        int32_t Find(uint32_t packed) const
+        {
+            const uint32_t bucket = packed >> bucketShift;
+            const auto first = keys.begin() + start[bucket], last = keys.begin() + start[bucket + 1];
+            if (first == last) return -1;
+            const auto at = std::lower_bound(first, last, packed);
+            return at != last && *at == packed ? firstGroup + static_cast<int32_t>(at - keys.begin()) : -1;
+        }
+    };
+
+    std::array<Length, 5> m_length;
     int32_t m_groups = 0;
     unsigned m_lengths = 0;
 };
@@ -357,15 +321,25 @@ void IdentifierPass(const CString& block, const TagEntry* tags, int tagCount, in
     const int64_t firstFrom = std::max<int64_t>(static_cast<int64_t>(P) + 1, 1);
     P = -1;
 
-    NeedleIndex index(static_cast<size_t>(count));
-    std::vector<int32_t> groupOf(static_cast<size_t>(count), -1);
+    std::vector<std::pair<int, uint32_t>> needles;
+    std::vector<int> needleTag;
     std::vector<std::string> longKeys(static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) {
         const CString keyText = IdentifierKey(tags[k]);
         const std::string& key = keyText.Bytes();
-        if (key.size() >= 1 && key.size() <= 4) groupOf[static_cast<size_t>(k)] = index.Add(key);
-        else longKeys[static_cast<size_t>(k)] = key;  // empty: a needle that never stands anywhere
+        if (key.size() >= 1 && key.size() <= 4) {
+            needles.emplace_back(static_cast<int>(key.size()),
+                                 Pack(reinterpret_cast<const Byte*>(key.data()), static_cast<int>(key.size())));
+            needleTag.push_back(k);
+        } else {
+            longKeys[static_cast<size_t>(k)] = key;  // empty: a needle that never stands anywhere
+        }
     }
+    NeedleIndex index;
+    std::vector<int32_t> needleGroup;
+    index.Build(needles, needleGroup);
+    std::vector<int32_t> groupOf(static_cast<size_t>(count), -1);
+    for (size_t i = 0; i < needleTag.size(); ++i) groupOf[static_cast<size_t>(needleTag[i])] = needleGroup[i];
     Occurrences found;
     index.Walk(block, found);
 
@@ -452,8 +426,8 @@ struct ValueRange {
 template <class Add>
 void ValuesOfKey(const Byte* s, int len, Add&& add)
 {
-    Byte choice[4][2];
-    int n[4];
+    Byte choice[4][2] = {};
+    int n[4] = {1, 1, 1, 1};
     for (int i = 0; i < len; ++i)
         if ((n[i] = ByteChoices(s[i], len > 1 && i == len - 1, choice[i])) == 0) return;
     for (int c0 = 0; c0 < n[0]; ++c0)
@@ -504,78 +478,113 @@ std::vector<bool> TopCharsTable(int len, const ValueRange& range)
 
 } // namespace
 
+namespace {
+
+// Values of one key length, lo to hi, that come in one run of ascending
+// ranks.
+struct Piece {
+    int len;
+    uint32_t lo, hi;
+};
+
+// The pointer search over one piece: the key strings of that length that
+// stand for a value of the piece are sorted (with their positions, which
+// stay ascending within a key), then the values they stand for are sorted
+// and visited in order. Every step is linear or a radix sort, so the cost
+// follows the block's length and not what it holds; and the pieces are
+// searched one after another, so a sink that stops early spares the rest.
+template <class Emit>
+bool SearchPiece(const Byte* s, int32_t length, const Piece& piece, uint32_t low, ValueLoop& loop, Emit&& emit)
+{
+    const int len = piece.len;
+    if (length < len) return true;
+    const ValueRange range{piece.lo, piece.hi - piece.lo};
+    const bool useTable = length >= (1 << 16);
+    const std::vector<bool> tops = useTable ? TopCharsTable(len, range) : std::vector<bool>();
+
+    std::vector<uint64_t> keys;  // characters << 32 | position
+    for (int32_t p = 0; p + len <= length; ++p) {
+        const Byte* at = s + p;
+        const Byte lowChar = len == 1 ? 0 : at[len - 2], topChar = at[len - 1];
+        if (useTable ? !tops[lowChar | static_cast<unsigned>(topChar) << 8] : !TopMeets(len, lowChar, topChar, range))
+            continue;
+        keys.push_back(static_cast<uint64_t>(Pack(at, len)) << 32 | static_cast<uint32_t>(p));
+    }
+    if (keys.empty()) return true;
+    std::vector<uint64_t> scratch;
+    RadixSort(keys, scratch, 8 * len, 32);
+
+    std::vector<int32_t> positions(keys.size());
+    std::vector<uint32_t> groupStart;
+    std::vector<uint64_t> ranked;  // rank << 32 | group
+    for (size_t i = 0; i < keys.size(); ++i) {
+        positions[i] = static_cast<int32_t>(keys[i] & 0xFFFFFFFFu);
+        if (i > 0 && keys[i] >> 32 == keys[i - 1] >> 32) continue;
+        const uint32_t group = static_cast<uint32_t>(groupStart.size());
+        groupStart.push_back(static_cast<uint32_t>(i));
+        ValuesOfKey(s + positions[i], len, [&](uint32_t v) {
+            if (range.Holds(v)) ranked.push_back(static_cast<uint64_t>(v - low) << 32 | group);
+        });
+    }
+    groupStart.push_back(static_cast<uint32_t>(keys.size()));
+    std::vector<uint64_t>().swap(keys);
+    RadixSort(ranked, scratch, 32, 32);
+    std::vector<uint64_t>().swap(scratch);
+
+    for (uint64_t r : ranked) {
+        const uint32_t g = static_cast<uint32_t>(r & 0xFFFFFFFFu);
+        if (!loop.Visit(r >> 32, positions.data() + groupStart[g], positions.data() + groupStart[g + 1], emit))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void PointerSearch(const CString& block, uint32_t firstAddress, uint32_t lastAddress, uint32_t magic,
                    uint32_t base, int32_t& P, const HitSink& sink)
 {
     // Addresses run from first to last once each (a range ending at
     // 0xFFFFFFFF does not wrap round and start again).
     if (firstAddress > lastAddress) return;
-    const uint64_t rankCount = static_cast<uint64_t>(lastAddress - firstAddress) + 1;
-    const ValueRange range{firstAddress + magic, lastAddress - firstAddress};
+    const uint32_t span = lastAddress - firstAddress;
+    const uint64_t rankCount = static_cast<uint64_t>(span) + 1;
+    const uint32_t low = firstAddress + magic;
     const Byte* s = BlockBytes(block);
     const int32_t length = BlockLength(block);
 
-    // Which key lengths can hold a value of the range at all, and by their
-    // top characters.
-    const bool useTables = length >= (1 << 16);
-    std::array<std::vector<bool>, 5> tops;
-    unsigned lengths = 0;
-    for (int len = 1; len <= 4; ++len) {
-        uint32_t lo = len == 1 ? 0 : 1u << (8 * (len - 1));
-        uint32_t hi = len == 4 ? 0xFFFFFFFFu : (1u << (8 * len)) - 1;
-        if (!range.Meets(lo, hi)) continue;
-        lengths |= 1u << len;
-        if (useTables) tops[static_cast<size_t>(len)] = TopCharsTable(len, range);
-    }
-
-    // One walk: every key string of the block that is the key of some
-    // address of the range, with its positions.
-    NeedleMap groups(1024);
-    std::vector<std::pair<uint32_t, int32_t>> ranked;  // (rank, group)
-    std::vector<bool> groupUsed;
-    std::vector<std::pair<int32_t, int32_t>> pairs;
-    int32_t groupCount = 0;
-    for (int32_t p = 0; p < length && lengths; ++p) {
+    // The values low .. low + span in rank order: one run of ascending
+    // values, or two where the sum wraps, each cut into pieces by the
+    // length of their keys.
+    std::vector<Piece> pieces;
+    auto addRun = [&](uint32_t lo, uint32_t hi) {
         for (int len = 1; len <= 4; ++len) {
-            if (!(lengths & (1u << len)) || p + len > length) continue;
-            const Byte* at = s + p;
-            const Byte low = len == 1 ? 0 : at[len - 2], top = at[len - 1];
-            if (useTables ? !tops[static_cast<size_t>(len)][low | static_cast<unsigned>(top) << 8]
-                          : !TopMeets(len, low, top, range))
-                continue;
-            const uint64_t key = NeedleMap::KeyOf(len, Pack(at, len));
-            int32_t g = groups.FindOrInsert(key, groupCount);
-            if (g == groupCount) {
-                ++groupCount;
-                bool used = false;
-                ValuesOfKey(at, len, [&](uint32_t v) {
-                    if (range.Holds(v)) {
-                        ranked.emplace_back(v - range.low, g);
-                        used = true;
-                    }
-                });
-                groupUsed.push_back(used);
-            }
-            if (groupUsed[static_cast<size_t>(g)]) pairs.emplace_back(g, p);
+            const uint32_t lengthLo = len == 1 ? 0 : 1u << (8 * (len - 1));
+            const uint32_t lengthHi = len == 4 ? 0xFFFFFFFFu : (1u << (8 * len)) - 1;
+            const uint32_t a = std::max(lo, lengthLo), b = std::min(hi, lengthHi);
+            if (a <= b) pieces.push_back({len, a, b});
         }
+    };
+    const uint64_t end = static_cast<uint64_t>(low) + span;
+    if (end <= 0xFFFFFFFFu) {
+        addRun(low, static_cast<uint32_t>(end));
+    } else {
+        addRun(low, 0xFFFFFFFFu);
+        addRun(0, static_cast<uint32_t>(end - (uint64_t{1} << 32)));
     }
-    Occurrences found;
-    found.Build(static_cast<size_t>(groupCount), pairs);
-    std::sort(ranked.begin(), ranked.end());
 
     ValueLoop loop(P);
     ReferenceHit hit;
     hit.kind = HitKind::Pointer;
-    for (const auto& [rank, g] : ranked) {
-        bool go = loop.Visit(rank, found.Begin(g), found.End(g), [&](int32_t p) {
-            hit.offset = p;
-            hit.value = ReadWindow(s, length, p, 4);
-            hit.count = ReadWindow(s, length, int64_t{p} - 4, 2);
-            hit.target = hit.value - magic - base;
-            return sink(hit);
-        });
-        if (!go) return;
-    }
+    auto emit = [&](int32_t p) {
+        hit.offset = p;
+        hit.value = ReadWindow(s, length, p, 4);
+        hit.count = ReadWindow(s, length, int64_t{p} - 4, 2);
+        hit.target = hit.value - magic - base;
+        return sink(hit);
+    };
+    for (const Piece& piece : pieces)
+        if (!SearchPiece(s, length, piece, low, loop, emit)) return;
     P = loop.Finish(rankCount);
 }
 
@@ -587,13 +596,11 @@ void SelfPointerPass(const CString& block, uint32_t metaOffset, uint32_t magic, 
 
 void SearchValueList(const CString& block, const std::vector<uint32_t>& values, int32_t& P, const ValueHitSink& sink)
 {
-    NeedleIndex index(values.size());
-    std::vector<int32_t> groupOf(values.size());
-    for (size_t i = 0; i < values.size(); ++i) {
-        uint32_t packed;
-        const int len = PackedValueKey(values[i], packed);
-        groupOf[i] = index.Add(len, packed);
-    }
+    std::vector<std::pair<int, uint32_t>> needles(values.size());
+    for (size_t i = 0; i < values.size(); ++i) needles[i].first = PackedValueKey(values[i], needles[i].second);
+    NeedleIndex index;
+    std::vector<int32_t> groupOf;
+    index.Build(needles, groupOf);
     Occurrences found;
     index.Walk(block, found);
 

@@ -7,7 +7,12 @@
 // running position P carried from search to search and pass to pass. These
 // passes give exactly its hits, in its order, and leave P as it would, but
 // walk the block once per pass and look up which needles stand at each
-// position instead of scanning the block once per needle.
+// position instead of scanning the block once per needle. Needles and key
+// strings are found through sorted tables and radix sorts, never a hash of
+// bytes from the file, so what a block holds cannot make a pass slow. The
+// pointer search works through its range piece by piece, so a sink that
+// stops early spares the rest: a broken map's range of 2^32 addresses
+// costs the scanner no more than a sound one.
 //
 // Hits go to a sink one by one; a sink that returns false ends the pass at
 // once (P is then unspecified; a caller that stops does not go on).

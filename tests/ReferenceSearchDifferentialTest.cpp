@@ -61,6 +61,40 @@ public:
         return tags;
     }
 
+    // Identifiers that share their top two bytes (one bucket of the
+    // search's needle table) and differ below, a few of them twice.
+    std::vector<TagEntry> CrowdedTags()
+    {
+        const uint32_t top = Chance(50) ? 0xE1740000u : (static_cast<uint32_t>(m_rng()) & 0xFFFF0000u);
+        std::vector<TagEntry> tags(20 + Next(60));
+        for (size_t k = 0; k < tags.size(); ++k) {
+            const uint32_t id = k > 0 && Chance(10) ? std::stoul(tags[k - 1].m_strIdentifier.GetString(), nullptr, 16)
+                                                    : top | (Chance(30) ? Next(4) : Next(0x10000));
+            char text[16];
+            std::snprintf(text, sizeof text, "%08x", id);
+            tags[k].m_strIdentifier = text;
+            tags[k].m_strClass1 = "bitm";
+            tags[k].m_strName = CString("tag\\") + IntToDecText(static_cast<int32_t>(k));
+        }
+        return tags;
+    }
+
+    // A longer block of words that share their top bytes with the tags'
+    // identifiers: some are identifiers, most stand for nothing.
+    CString CrowdedBlock(const std::vector<TagEntry>& tags)
+    {
+        const uint32_t top = std::stoul(tags[0].m_strIdentifier.GetString(), nullptr, 16) & 0xFFFF0000u;
+        std::string s;
+        const size_t length = 200 + Next(400);
+        while (s.size() < length) {
+            if (Chance(30)) s += IdentifierKey(Pick(tags)).Bytes();
+            else if (Chance(10)) s.append(1 + Next(3), Chance(50) ? 'x' : '\xFF');
+            else s += Stored(top | Next(0x10000), Chance(90) ? 4 : static_cast<int>(1 + Next(3)));
+        }
+        s.resize(length);
+        return CString(s);
+    }
+
     // A block with needles planted at hard places.
     CString Block(const std::vector<TagEntry>& tags, uint32_t magic, uint32_t metaOffset,
                   const std::vector<uint32_t>& values)
@@ -248,6 +282,109 @@ void ScansAgree(uint32_t firstSeed, uint32_t lastSeed)
         ASSERT_EQ(result.messages.size(), result.truncated ? 1u : 0u);
     }
 }
+
+// A broken map's pointer range, every address or most of them: each value
+// a block can stand for is in range, ranks wrap around zero, and keys of
+// every length meet in one search.
+void LongRangesAgree(uint32_t firstSeed, uint32_t lastSeed)
+{
+    for (uint32_t seed = firstSeed; seed <= lastSeed; ++seed) {
+        Generator gen(seed * 104729u);
+        const std::vector<TagEntry> tags = gen.Tags();
+        const uint32_t magic = gen.Chance(30) ? 0 : gen.Magic();
+        const uint32_t metaOffset = gen.Next(0x300);
+        const CString block = gen.Block(tags, magic, metaOffset, {});
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + Describe(block));
+
+        uint32_t first = 0, last = 0xFFFFFFFFu;
+        if (gen.Chance(40)) {
+            first = static_cast<uint32_t>(gen.Next(0x10000) * 0x10001u);
+            last = first + oracle::kLongRange + static_cast<uint32_t>(gen.Next(0x10000) * 0x10000u);
+            if (last < first) last = 0xFFFFFFFFu;
+        }
+        const uint32_t base = gen.Chance(50) ? 0 : metaOffset;
+        int32_t fastP = gen.RunningPosition(), slowP = fastP;
+        ASSERT_EQ(PointerSearch(block, first, last, magic, base, fastP),
+                  oracle::PointerSearch(block, first, last, magic, base, slowP))
+            << "first " << first << " last " << last << " magic " << magic;
+        ASSERT_EQ(fastP, slowP);
+
+        // The whole scan of a map whose header gives the EoF position
+        // 0xFFFFFFFF, with the item limit cutting the pointer phase or not.
+        ScanParameters in;
+        in.tags = tags.data();
+        in.tagCount = static_cast<int32_t>(tags.size());
+        in.magic = magic;
+        in.metaOffset = metaOffset;
+        in.eofPosition = last;
+        in.floatPrecision = gen.Precision();
+        in.switches = {gen.Chance(50), gen.Chance(50), gen.Chance(50), true, gen.Chance(50), gen.Chance(50)};
+        in.itemLimit = gen.Chance(30) ? static_cast<int32_t>(gen.Next(40)) : kMaxScanRecords;
+        const std::vector<ScanItem> expected = oracle::Scan(block, in);
+        const ScanResult result = RunMetadataScan(block, in);
+        const size_t shown = std::min(expected.size(), static_cast<size_t>(in.itemLimit));
+        ASSERT_EQ(result.items, std::vector<ScanItem>(expected.begin(), expected.begin() + static_cast<long>(shown)));
+        ASSERT_EQ(result.truncated, expected.size() > shown);
+    }
+}
+
+// Tags whose identifiers crowd one bucket of the needle table, and blocks
+// of words from the same bucket: the identifier pass and the value lists.
+void CrowdedNeedlesAgree(uint32_t firstSeed, uint32_t lastSeed)
+{
+    for (uint32_t seed = firstSeed; seed <= lastSeed; ++seed) {
+        Generator gen(seed * 15485863u);
+        const std::vector<TagEntry> tags = gen.CrowdedTags();
+        const CString block = gen.CrowdedBlock(tags);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + Describe(block));
+
+        int32_t fastP = gen.RunningPosition(), slowP = fastP;
+        ASSERT_EQ(IdentifierPass(block, tags.data(), static_cast<int>(tags.size()), fastP),
+                  oracle::IdentifierPass(block, tags.data(), static_cast<int>(tags.size()), slowP));
+        ASSERT_EQ(fastP, slowP);
+
+        std::vector<uint32_t> values;
+        for (const TagEntry& tag : tags) values.push_back(std::stoul(tag.m_strIdentifier.GetString(), nullptr, 16) >> (gen.Chance(20) ? 8 : 0));
+        fastP = slowP = gen.RunningPosition();
+        std::vector<std::pair<size_t, int32_t>> fast;
+        SearchValueList(block, values, fastP, [&](size_t i, int32_t p) {
+            fast.emplace_back(i, p);
+            return true;
+        });
+        ASSERT_EQ(fast, oracle::SearchValueList(block, values, slowP));
+        ASSERT_EQ(fastP, slowP);
+
+        const uint32_t top = static_cast<uint32_t>(std::stoul(tags[0].m_strIdentifier.GetString(), nullptr, 16)) & 0xFFFF0000u;
+        fastP = slowP = gen.RunningPosition();
+        ASSERT_EQ(PointerSearch(block, 0, 0xFFFFF, top, 0, fastP), oracle::PointerSearch(block, 0, 0xFFFFF, top, 0, slowP));
+        ASSERT_EQ(fastP, slowP);
+    }
+}
+
+TEST_F(ReferenceSearchDifferential, LongRangeOracleSkipsOnlyAddressesThatFindNothing)
+{
+    // The oracle's shortcut for long ranges against its plain loop, on
+    // ranges just long enough to take it.
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        Generator gen(seed * 31337u);
+        const std::vector<TagEntry> tags = gen.Tags();
+        const uint32_t magic = seed % 2 ? 0 : gen.Magic();
+        const CString block = gen.Block(tags, magic, 0, {});
+        const uint32_t first = seed <= 2 ? 0 : 0xFFFFFFFFu - oracle::kLongRange - 3;
+        const uint32_t last = first + oracle::kLongRange + 3;
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + Describe(block));
+        for (int32_t start : {-1, 0}) {
+            int32_t skipP = start, everyP = start;
+            ASSERT_EQ(oracle::PointerSearch(block, first, last, magic, 0, skipP),
+                      oracle::PointerSearchEveryAddress(block, first, last, magic, 0, everyP));
+            ASSERT_EQ(skipP, everyP);
+        }
+    }
+}
+
+TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds1To600) { LongRangesAgree(1, 600); }
+TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds601To1200) { LongRangesAgree(601, 1200); }
+TEST_F(ReferenceSearchDifferential, CrowdedNeedlesGiveTheExhaustiveHitsSeeds1To400) { CrowdedNeedlesAgree(1, 400); }
 
 TEST_F(ReferenceSearchDifferential, PassesGiveTheExhaustiveHitsSeeds1To2500) { PassesAgree(1, 2500); }
 TEST_F(ReferenceSearchDifferential, PassesGiveTheExhaustiveHitsSeeds2501To5000) { PassesAgree(2501, 5000); }

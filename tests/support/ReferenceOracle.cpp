@@ -3,6 +3,7 @@
 #include "map/FloatText.h"
 #include "map/HexCodec.h"
 
+#include <algorithm>
 #include <bit>
 #include <string>
 
@@ -88,32 +89,83 @@ std::vector<ReferenceHit> NullReferencePass(const CString& block, int32_t& P)
 
 namespace {
 CString KeyOfValue(uint32_t v) { return HexToBytes(IntToHex(static_cast<int32_t>(v))).MakeReverse(); }
+
+// Every value whose key stands somewhere in the block: each substring of
+// one to four characters read with each 'x' as 0x00 and as 0x78, kept
+// when its value's key is that substring. A value not in this set has a
+// key that stands nowhere, so every search for it gives -1.
+std::vector<uint32_t> ValuesWithAKeyInTheBlock(const CString& block)
+{
+    std::vector<uint32_t> values;
+    const std::string& s = block.Bytes();
+    for (size_t p = 0; p < s.size(); ++p)
+        for (size_t len = 1; len <= 4 && p + len <= s.size(); ++len) {
+            const std::string sub = s.substr(p, len);
+            for (unsigned pick = 0; pick < (1u << len); ++pick) {
+                uint32_t v = 0;
+                for (size_t i = 0; i < len; ++i) {
+                    unsigned char c = static_cast<unsigned char>(sub[i]);
+                    if (c == 'x' && !(pick & (1u << i))) c = 0;
+                    v |= static_cast<uint32_t>(c) << (8 * i);
+                }
+                if (KeyOfValue(v).Bytes() == sub) values.push_back(v);
+            }
+        }
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
+}
+
+void SearchAddress(const CString& block, uint32_t a, uint32_t magic, uint32_t base, int32_t& P,
+                   std::vector<ReferenceHit>& hits)
+{
+    const CString key = KeyOfValue(a + magic);
+    for (;;) {
+        P = Find(block, key, int64_t{P} + 1);
+        if (P > 0) {
+            ReferenceHit hit;
+            hit.kind = HitKind::Pointer;
+            hit.offset = P;
+            hit.value = ValueAt(block, P);
+            hit.count = CountAt(block, P);
+            hit.target = hit.value - magic - base;
+            hits.push_back(hit);
+        }
+        if (P <= 0) break;
+    }
+}
 } // namespace
+
+std::vector<ReferenceHit> PointerSearchEveryAddress(const CString& block, uint32_t firstAddress, uint32_t lastAddress,
+                                                    uint32_t magic, uint32_t base, int32_t& P)
+{
+    std::vector<ReferenceHit> hits;
+    // Every address from first to last once: a 32-bit counter would never
+    // pass a last address of 0xFFFFFFFF.
+    for (uint64_t a = firstAddress; a <= lastAddress; ++a) SearchAddress(block, static_cast<uint32_t>(a), magic, base, P, hits);
+    return hits;
+}
 
 std::vector<ReferenceHit> PointerSearch(const CString& block, uint32_t firstAddress, uint32_t lastAddress,
                                         uint32_t magic, uint32_t base, int32_t& P)
 {
+    if (firstAddress > lastAddress) return {};
+    if (lastAddress - firstAddress < kLongRange)
+        return PointerSearchEveryAddress(block, firstAddress, lastAddress, magic, base, P);
     std::vector<ReferenceHit> hits;
-    if (firstAddress > lastAddress) return hits;
-    // Every address from first to last once: a 32-bit counter would never
-    // pass a last address of 0xFFFFFFFF.
-    for (uint64_t a64 = firstAddress; a64 <= lastAddress; ++a64) {
-        const uint32_t a = static_cast<uint32_t>(a64);
-        const CString key = KeyOfValue(a + magic);
-        for (;;) {
-            P = Find(block, key, int64_t{P} + 1);
-            if (P > 0) {
-                ReferenceHit hit;
-                hit.kind = HitKind::Pointer;
-                hit.offset = P;
-                hit.value = ValueAt(block, P);
-                hit.count = CountAt(block, P);
-                hit.target = hit.value - magic - base;
-                hits.push_back(hit);
-            }
-            if (P <= 0) break;
-        }
+    // A long range: the addresses whose key stands somewhere, in order; a
+    // run of other addresses between them leaves P = -1.
+    std::vector<uint32_t> addresses;
+    for (uint32_t v : ValuesWithAKeyInTheBlock(block))
+        if (v - magic - firstAddress <= lastAddress - firstAddress) addresses.push_back(v - magic);
+    std::sort(addresses.begin(), addresses.end());
+    uint64_t next = firstAddress;
+    for (uint32_t a : addresses) {
+        if (a != next) P = -1;
+        SearchAddress(block, a, magic, base, P, hits);
+        next = uint64_t{a} + 1;
     }
+    if (next != uint64_t{lastAddress} + 1) P = -1;
     return hits;
 }
 

@@ -26,8 +26,15 @@ bool IsKnown(const CString& classText);
 
 std::vector<ReferenceHit> IdentifierPass(const CString& block, const TagEntry* tags, int tagCount, int32_t& P);
 std::vector<ReferenceHit> NullReferencePass(const CString& block, int32_t& P);
+// From kLongRange addresses on, runs of addresses whose key stands nowhere
+// in the block are not searched one by one (each would give -1), so that a
+// range of all 2^32 addresses can be checked.
+constexpr uint32_t kLongRange = 0x10000;
 std::vector<ReferenceHit> PointerSearch(const CString& block, uint32_t firstAddress, uint32_t lastAddress,
                                         uint32_t magic, uint32_t base, int32_t& P);
+// The same, searching every address one by one whatever the range.
+std::vector<ReferenceHit> PointerSearchEveryAddress(const CString& block, uint32_t firstAddress, uint32_t lastAddress,
+                                                    uint32_t magic, uint32_t base, int32_t& P);
 std::vector<ReferenceHit> SelfPointerPass(const CString& block, uint32_t metaOffset, uint32_t magic, int32_t& P);
 // The pointer search's loop over a list of values: (index, position) pairs.
 std::vector<std::pair<size_t, int32_t>> SearchValueList(const CString& block, const std::vector<uint32_t>& values,
