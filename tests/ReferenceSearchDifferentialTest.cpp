@@ -382,8 +382,8 @@ TEST_F(ReferenceSearchDifferential, LongRangeOracleSkipsOnlyAddressesThatFindNot
     }
 }
 
-TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds1To600) { LongRangesAgree(1, 600); }
-TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds601To1200) { LongRangesAgree(601, 1200); }
+TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds1To400) { LongRangesAgree(1, 400); }
+TEST_F(ReferenceSearchDifferential, LongRangesGiveTheExhaustiveHitsSeeds401To800) { LongRangesAgree(401, 800); }
 TEST_F(ReferenceSearchDifferential, CrowdedNeedlesGiveTheExhaustiveHitsSeeds1To400) { CrowdedNeedlesAgree(1, 400); }
 
 TEST_F(ReferenceSearchDifferential, PassesGiveTheExhaustiveHitsSeeds1To2500) { PassesAgree(1, 2500); }
