@@ -72,6 +72,18 @@ const char* const kLongNameNotWrittenMessage =
     "The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
     "it to the end of the map. The rest of the tag's entry was saved.";
 
+const char* const kMovedNameOutOfRangeMessage =
+    "The new name was not written: at the map's EoF position it would pass the highest offset a map can "
+    "address. The rest of the tag's entry was saved.";
+
+CString EntryOutsideMapMessage()
+{
+    CString text;
+    text.Format("This tag's index entry lies outside the map file '%s'. Nothing was written.",
+                g_strMapFileName.GetString());
+    return text;
+}
+
 CTagInfo::CTagInfo(CWnd* pParent) : CDialog(IDD_TAG_INFO, pParent)
 {
     m_strMetaOffset = "";
@@ -191,6 +203,7 @@ void CTagInfo::OnSaveChanges()
     struct Place {
         uint32_t at;
         std::string bytes;
+        bool inEntry = true; // one of the index entry's fields
     };
     std::vector<Place> writes;
     SavedTexts written = m_saved;
@@ -215,6 +228,7 @@ void CTagInfo::OnSaveChanges()
     number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier));
 
     bool longNameRefused = false;
+    bool outOfRangeRefused = false;
     uint32_t nameOffset = m_nNameOffset;
     int nameLength = m_nNameLength;
     bool moved = false;
@@ -223,21 +237,36 @@ void CTagInfo::OnSaveChanges()
         std::string name = m_strTagName.Bytes();
         name += '\0';
         if (n <= m_nNameLength) {
-            writes.push_back({m_nNameOffset, name});
+            writes.push_back({m_nNameOffset, name, false});
             written.name = m_strTagName;
+        } else if (g_bUpdateNameLocation &&
+                   uint64_t {HexToInt(g_MapHeader.m_strEofPosition)} + static_cast<uint64_t>(n) + 1u > 0xFFFFFFFFu) {
+            // A name there would pass the top of the 32-bit range: neither
+            // its address nor the new EoF position could say where it ends.
+            outOfRangeRefused = true;
         } else if (g_bUpdateNameLocation) {
             // Moved to the end of the map's data as loaded; a second move in
             // the same opening starts there again, over the first.
             const uint32_t eof = HexToInt(g_MapHeader.m_strEofPosition);
-            writes.push_back({eof, name});
+            writes.push_back({eof, name, false});
             writes.push_back({entry + 0x10, LittleEndianBytes(eof + magic, 4)});
-            writes.push_back({0x08, LittleEndianBytes(eof + static_cast<uint32_t>(n) + 1u, 4)});
+            writes.push_back({0x08, LittleEndianBytes(eof + static_cast<uint32_t>(n) + 1u, 4), false});
             written.name = m_strTagName;
             nameOffset = eof;
             nameLength = n;
             moved = true;
         } else {
             longNameRefused = true;
+        }
+    }
+
+    // An entry that lies past the end of a cut map was never read from
+    // there: writing it would only lengthen the file.
+    const int64_t fileSize = g_MapFile.FileSize();
+    for (const Place& place : writes) {
+        if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
+            ShowTagInfoMessage(EntryOutsideMapMessage());
+            return;
         }
     }
 
@@ -259,5 +288,6 @@ void CTagInfo::OnSaveChanges()
     m_nNameLength = nameLength;
     if (moved) g_bUpdateNameLocation = false;
     if (longNameRefused) ShowTagInfoMessage(kLongNameNotWrittenMessage);
+    if (outOfRangeRefused) ShowTagInfoMessage(kMovedNameOutOfRangeMessage);
 }
 

@@ -14,6 +14,8 @@
 void ShowTagInfoMessage(const CString& text);
 CString MapWriteFailedMessage();
 extern const char* const kLongNameNotWrittenMessage;
+extern const char* const kMovedNameOutOfRangeMessage;
+CString EntryOutsideMapMessage();
 
 class CTagInfo : public CDialog {
 public:

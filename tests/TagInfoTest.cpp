@@ -2,6 +2,8 @@
 // the name location flag and Close.
 #include "tests/TagInfoFixture.h"
 
+#include <filesystem>
+
 using namespace travik::test;
 
 namespace {
@@ -254,6 +256,47 @@ TEST_F(TagControls, AFailedWriteIsReportedWithTheFileName)
     Expect().Type(IDC_META_OFFSET, "99").Click(IDC_SAVE_CHANGES).Escape();
     ExpectMessage("Writing to the map file 'test.map' failed. The change may be only partly written.");
     Run(1);
+    EXPECT_EQ(user.Problems(), "");
+}
+
+} // namespace
+
+namespace {
+
+// Places a hostile map puts out of reach: a name moved to an EoF position
+// so high that it would pass the top of the 32-bit range, and an index
+// entry that lies past the end of a cut map. Nothing is written there.
+TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
+{
+    const uint32_t eofs[] = {0xFFFFFFFFu, 0xFFFFFFF8u};
+    for (uint32_t eof : eofs) {
+        MapBuilder map = Xbox3();
+        map.EofPosition(eof);
+        Load(map);
+        const std::string before = FileBytes();
+        Expect()
+            .Type(IDC_TAG_NAME, "weapons\\rifle2")
+            .Click(IDC_UPDATE_NAME_LOCATION)
+            .Click(IDC_SAVE_CHANGES)
+            .Escape();
+        ExpectMessage(kMovedNameOutOfRangeMessage);
+        Run(2);
+        ASSERT_EQ(std::filesystem::file_size(PathOf("test.map")), before.size()) << eof;
+        EXPECT_TRUE(SameBytes(FileBytes(), before)) << eof;
+        EXPECT_TRUE(g_bUpdateNameLocation) << eof; // no move was made
+        g_bUpdateNameLocation = false;
+    }
+
+    // Tag 2's entry lies past the end of a map cut after tag 1's entry.
+    MapBuilder map = Xbox3();
+    map.TruncateAt(map.Layout().entryOffsets[2]);
+    Load(map);
+    ASSERT_EQ(LoadedTagCount(g_IndexHeader), 3);
+    const std::string before = FileBytes();
+    Expect().Type(IDC_TYPE1, "weap").Click(IDC_SAVE_CHANGES).Escape();
+    ExpectMessage(EntryOutsideMapMessage());
+    Run(2);
+    EXPECT_TRUE(SameBytes(FileBytes(), before));
     EXPECT_EQ(user.Problems(), "");
 }
 
