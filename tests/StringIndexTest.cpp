@@ -278,6 +278,37 @@ TEST_F(StringIndexTest, EditorRefusesWhatWouldWriteWrongBytes)
     EXPECT_FALSE(g_bMapChanged);
 }
 
+// A Start or End that the exchange refuses stops Update: the text and the
+// start it would write are then not the ones on screen. After an earlier
+// Update the text member holds zero bytes, and writing it would have turned
+// the stored '*' of "e*f" into a zero byte.
+TEST_F(StringIndexTest, EditorUpdateWithARefusedNumberWritesNothing)
+{
+    for (const int refused : {IDC_STRINGINDEX_END, IDC_STRINGINDEX_START}) {
+        SCOPED_TRACE(refused == IDC_STRINGINDEX_END ? "end refused" : "start refused");
+        OpenNames();
+        const std::string before = MapBytes();
+        headless::HeadlessPresenter person;
+        headless::ScopedPresenter active(person);
+        person.ExpectDialog("String Index Editor")
+            .Type(IDC_STRINGINDEX_END, "10")
+            .Click(IDC_STRINGINDEX_LOAD)
+            .Click(IDC_STRINGINDEX_UPDATE)
+            .Type(IDC_STRINGINDEX_TEXT, "qq")
+            .Type(refused, "x")
+            .Click(IDC_STRINGINDEX_UPDATE)
+            .Escape();
+        person.AnswerMessageBox();
+        CStringIndexDialog dlg;
+        dlg.DoModal();
+        EXPECT_EQ(person.Problems(), "");
+        EXPECT_EQ(person.MessageBoxTexts(), std::vector<CString> {"Please enter a positive integer."});
+        g_MapFile.Close();
+        g_LogFile.Close();
+        EXPECT_EQ(MapBytes(), before);
+    }
+}
+
 TEST_F(StringIndexTest, EditorUpdateWithoutAMapDoesNothing)
 {
     user.ExpectDialog("String Index Editor")

@@ -76,7 +76,9 @@ void CStringIndexDialog::OnRevert() { UpdateData(FALSE); }
 void CStringIndexDialog::OnUpdate()
 {
     if (!g_MapFile.IsOpen()) return;
-    UpdateData(TRUE);
+    // A refused Start or End leaves the text and the start of an earlier
+    // Load or Update in the members, not what the user sees: write nothing.
+    if (!UpdateData(TRUE)) return;
 
     // Without a tag the map has no first name: entry 0 of the table may
     // still hold the offset of a map closed before.
