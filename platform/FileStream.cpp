@@ -80,6 +80,15 @@ int64_t CFileStream::FileSize() const
     return st.st_size;
 }
 
+bool CFileStream::IsSameFile(const CString& name) const
+{
+    const std::string& path = name.Bytes();
+    if (m_fd < 0 || path.empty() || path.find('\0') != std::string::npos) return false;
+    struct stat mine {}, other {};
+    if (::fstat(m_fd, &mine) != 0 || ::stat(path.c_str(), &other) != 0) return false;
+    return mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
+}
+
 void CFileStream::FillCache(int64_t position)
 {
     m_cache.resize(kCacheSize);

@@ -46,6 +46,9 @@ public:
     int64_t ReadPosition() const { return m_readPos; }
     int64_t WritePosition() const { return m_writePos; }
     int64_t FileSize() const;
+    // True when the stream is open on the file that name opens (relative to
+    // the current directory), under this name or another link to it.
+    bool IsSameFile(const CString& name) const;
 
     // Reads up to count bytes; returns how many were read (also LastReadCount()).
     // A short read sets end-of-file and failure.

@@ -126,6 +126,42 @@ TEST_F(ExportTest, AShortMapGivesTheBytesThatExistAndSaysSo)
               "The map file 'test.map' ends before the stretch to export does: 'short.bin' holds 76 of its 132 bytes.");
 }
 
+// Creating the export file empties the file chosen; were that a map the
+// editor has open, the map would be lost and the export read from nothing.
+// By its own name, a second name for the same file, or the second map.
+TEST_F(ExportTest, AMapOpenInTheEditorIsNeverTheExportFile)
+{
+    const std::string map = OpenLoaded(ThreeTagMap());
+    std::filesystem::create_hard_link(PathOf("test.map"), PathOf("alias.map"));
+    WriteFileBytes(PathOf("second.map"), ThreeTagMap().Build());
+    const std::string second = ReadFileBytes(PathOf("second.map"));
+    ASSERT_TRUE(g_InputMapFile.Open("second.map", CFileStream::kMapFile));
+    struct Case {
+        int button;
+        const char* chosen;
+    } cases[] = {
+        {IDC_EXPORT_HEADER, "test.map"},
+        {IDC_EXPORT_INDEX, "alias.map"},
+        {IDC_EXPORT_HEADER, "second.map"},
+    };
+    for (const Case& c : cases) {
+        user.ExpectDialog("Export...").Click(c.button).Escape();
+        user.AnswerFile(c.chosen, true);
+        user.ExpectDialog("Message").Enter();
+        CExportDialog dlg;
+        dlg.DoModal();
+    }
+    g_InputMapFile.Close();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(EditorMessages(), (std::vector<CString> {
+                                    "The file 'test.map' is a map open in the editor. Nothing was exported.",
+                                    "The file 'alias.map' is a map open in the editor. Nothing was exported.",
+                                    "The file 'second.map' is a map open in the editor. Nothing was exported.",
+                                }));
+    EXPECT_EQ(MapBytes(), map);
+    EXPECT_EQ(ReadFileBytes(PathOf("second.map")), second);
+}
+
 TEST_F(ExportTest, AFailedWriteNamesTheFile)
 {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";

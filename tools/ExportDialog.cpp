@@ -52,6 +52,13 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
     if (dlg.DoModal() != IDOK) return;
     g_strMetaFileName = dlg.GetFileName();
 
+    // Creating the export file empties it: were it a map the editor has
+    // open, the map would be lost and the copy read from an empty file.
+    if (g_MapFile.IsSameFile(g_strMetaFileName) || g_InputMapFile.IsSameFile(g_strMetaFileName)) {
+        ReportToUser("The file '" + g_strMetaFileName + "' is a map open in the editor. Nothing was exported.");
+        return;
+    }
+
     CFileStream exportFile;
     if (!exportFile.Open(g_strMetaFileName, CFileStream::kWriteBinaryNew)) {
         ReportToUser("Could not open the file '" + g_strMetaFileName + "' for writing.");
