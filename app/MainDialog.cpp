@@ -115,18 +115,34 @@ void CMainDialog::OnOpenMapfile()
     if (g_MapFile.IsOpen()) return;
 
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr);
-    if (dlg.DoModal() == IDOK) {
+    const bool chosen = dlg.DoModal() == IDOK;
+    if (chosen) {
         g_strMapFileName = dlg.GetFileName();
         UpdateData(FALSE);
     }
     UpdateData(FALSE);
 
     // After Cancel the name from before is tried again ("None" when there
-    // was none); a failed open shows only in the log.
+    // was none), and a failure shows only in the log; a file the user chose
+    // is not left silent.
     if (g_bReadOnlyMode) OpenMapFileReadOnly();
     else OpenMapFile();
 
-    if (g_MapFile.IsOpen()) RunLoadChain();
+    if (g_MapFile.IsOpen()) {
+        RunLoadChain();
+        // What could be loaded is shown; the user learns that it is not all.
+        MapGap gap = FindOpenMapGap();
+        if (gap != MapGap::None) ShowMessage(IncompleteMapMessage(g_strMapFileName, gap));
+    } else if (chosen) {
+        ShowMessage(MapOpenFailureMessage(g_strMapFileName, g_MapFile));
+    }
+}
+
+void CMainDialog::ShowMessage(const CString& text)
+{
+    CMessageDialog dlgMessage;
+    dlgMessage.SetMessage(text);
+    dlgMessage.DoModal();
 }
 
 void CMainDialog::OnCloseMapfile()

@@ -51,6 +51,30 @@ void OpenInputMapFile()
                "' opened successfully.\n");
 }
 
+CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream)
+{
+    using Failure = CFileStream::OpenFailure;
+    CString reason;
+    switch (stream.LastOpenFailure()) {
+    case Failure::Missing: reason = "the file does not exist."; break;
+    case Failure::NoPermission: reason = "you do not have permission to read and write it."; break;
+    case Failure::ReadOnly: reason = "the file is read-only, and the editor writes every change into the map."; break;
+    case Failure::ReadOnlyFileSystem:
+        reason = "it lies on a read-only file system, and the editor writes every change into the map.";
+        break;
+    case Failure::Folder: reason = "it is a folder, not a map file."; break;
+    case Failure::NotRegularFile: reason = "it is not a regular file (a pipe or a device, for example)."; break;
+    case Failure::None:
+    case Failure::Other: {
+        std::string text = stream.LastOpenErrorText().empty() ? "it could not be opened" : stream.LastOpenErrorText();
+        if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
+        reason = CString(text + ".");
+        break;
+    }
+    }
+    return "The map '" + fileName + "' could not be opened: " + reason;
+}
+
 void CloseMapFile()
 {
     CloseLogged(g_MapFile, "MapFile");

@@ -102,6 +102,16 @@ void ReadMapHeader()
     header.m_strEofPosition = ReadFourByteField(g_MapFile, 0x08);
     header.m_strVersion = ReadTwoByteField(g_MapFile, 0x04);
     header.m_strMapType = ReadTwoByteField(g_MapFile, 0x60);
+    if (g_MapFile.FileSize() < kMapHeaderEnd) {
+        // The file ends inside its header: the missing bytes would read as
+        // zeros (type 0, "Campaign"), and a name cut short could pass for
+        // a known map's. Nothing is identified from a partial header: the
+        // version and type texts hold the two-byte value that names no
+        // format or type, and the name is empty.
+        header.m_strVersion = "ffff";
+        header.m_strMapType = "ffff";
+        header.m_strMapName.Empty();
+    }
 }
 
 void ReadInputMapHeader()

@@ -4,7 +4,14 @@
 
 #include "platform/TreeCtrl.h"
 
-// The six header fields of the open map into g_MapHeader.
+#include <cstdint>
+
+// The header ends with the map type, two bytes at 0x60.
+constexpr int64_t kMapHeaderEnd = 0x62;
+
+// The six header fields of the open map into g_MapHeader. A file shorter
+// than the header is identified as nothing: its version and type texts are
+// "ffff" and its name is empty, so every detection gives "Unknown".
 void ReadMapHeader();
 // The index offset and EoF position of the second map into g_InputMapHeader.
 void ReadInputMapHeader();

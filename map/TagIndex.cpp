@@ -11,15 +11,17 @@
 #include <cstring>
 
 namespace {
-constexpr uint32_t kIndexHeaderSize = 0x24;
-constexpr uint32_t kEntrySize = 32;
+constexpr uint32_t kHeaderSize = kIndexHeaderSize;
+constexpr uint32_t kEntrySize = kIndexEntrySize;
+// Per table (g_Tags, g_InputTags): the last load met a name cut by the end of the file.
+bool s_namesCut[2] = {};
 constexpr int64_t kFourGiB = int64_t(1) << 32;
 
 void ReadIndexHeaderOf(CFileStream& file, const MapHeaderInfo& header, IndexHeaderInfo& index, CString& magicText)
 {
     const uint32_t off = HexToInt(header.m_strIndexOffset);
     index.m_strIndexMagic = HexWithoutLeadingZeros(ReadNumberAt(file, off, 4));
-    const uint32_t magic = HexToInt(index.m_strIndexMagic) - (off + kIndexHeaderSize);
+    const uint32_t magic = HexToInt(index.m_strIndexMagic) - (off + kHeaderSize);
     magicText = IntToHex(static_cast<int32_t>(magic));
     magicText.MakeUpper();
     index.m_nTagCount = static_cast<int32_t>(ReadNumberAt(file, static_cast<uint32_t>(off + 0x0C), 2));
@@ -39,6 +41,8 @@ std::string ReadWrapped(CFileStream& file, uint32_t offset, int64_t count)
 class NameReader {
 public:
     explicit NameReader(CFileStream& file) : m_file(file) {}
+    // Whether a name ran into the end of the file (or started beyond it).
+    bool Cut() const { return m_cut; }
 
     // The text at the offset up to its first zero byte, at most 5000
     // characters; the end of the file ends it too.
@@ -48,11 +52,16 @@ public:
         const int64_t end = m_start + static_cast<int64_t>(m_window.size());
         if (m_start < 0 || at < m_start || at >= end || (end - at < kMaxTagNameLength && !m_windowAtEof)) Fill(at);
         const int64_t available = m_start + static_cast<int64_t>(m_window.size()) - at;
-        if (available <= 0) return CString();
+        if (available <= 0) {
+            m_cut = true;
+            return CString();
+        }
         const size_t from = static_cast<size_t>(at - m_start);
         const size_t limit = static_cast<size_t>(std::min<int64_t>(available, kMaxTagNameLength));
         const void* zero = std::memchr(m_window.data() + from, '\0', limit);
         const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - (m_window.data() + from)) : limit;
+        // No zero byte before the end of the file, and not the full 5000 characters.
+        if (zero == nullptr && limit < static_cast<size_t>(kMaxTagNameLength)) m_cut = true;
         return CString(m_window.substr(from, length));
     }
 
@@ -71,6 +80,7 @@ private:
     std::string m_window;
     int64_t m_start = -1;
     bool m_windowAtEof = false;
+    bool m_cut = false;
 };
 
 // A class code: the field's bytes before its first zero byte, last one first.
@@ -128,7 +138,7 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
     log += "\n\tIndex load starts.\n\n";
 
     const uint32_t off = HexToInt(loader.header.m_strIndexOffset);
-    const uint32_t first = off + kIndexHeaderSize;
+    const uint32_t first = off + kHeaderSize;
     const int count = loader.indexHeader.m_nTagCount;
     const int loaded = LoadedTagCount(loader.indexHeader);
     // One read for the index, including the entry after the last loaded tag,
@@ -194,8 +204,11 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
                " tags were loaded: the tag table holds " + std::to_string(kMaxTags) + " tags.\n";
     }
     g_LogFile.Write(log);
+    s_namesCut[loader.table == g_Tags ? 0 : 1] = names.Cut();
 }
 } // namespace
+
+bool LastLoadCutNames(const TagEntry* table) { return s_namesCut[table == g_Tags ? 0 : 1]; }
 
 void ReadIndexHeader() { ReadIndexHeaderOf(g_MapFile, g_MapHeader, g_IndexHeader, g_strMagic); }
 

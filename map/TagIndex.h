@@ -4,6 +4,8 @@
 
 #include "platform/TreeCtrl.h"
 
+#include <cstdint>
+
 // Index magic, tag count (as the file holds it) and the magic text of the open map.
 void ReadIndexHeader();
 // The same for the second map.
@@ -18,6 +20,15 @@ void LoadTagIndex(CTreeCtrl* tree);
 void LoadTagIndexForInjection(CTreeCtrl* tree);
 // The second map's tags into g_InputTags and a tree with class set 1 only (m_hItem2).
 void LoadInputTagIndex(CTreeCtrl* tree);
+
+// Sizes of the index header and of one index entry.
+constexpr int64_t kIndexHeaderSize = 0x24;
+constexpr int64_t kIndexEntrySize = 32;
+
+struct TagEntry;
+// Whether the last load into the table (g_Tags or g_InputTags) met a tag
+// name that the end of the file cut short or that lies beyond it.
+bool LastLoadCutNames(const TagEntry* table);
 
 inline void LoadTagIndex(CTreeCtrl& tree) { LoadTagIndex(&tree); }
 inline void LoadTagIndexForInjection(CTreeCtrl& tree) { LoadTagIndexForInjection(&tree); }

@@ -26,15 +26,44 @@ bool CFileStream::Open(const CString& name, unsigned mode)
     else flags = O_RDONLY;
     if (write && !(mode & modeNoCreate)) flags |= O_CREAT;
     if (write && (mode & modeTruncate)) flags |= O_TRUNC;
+    m_openFailure = OpenFailure::None;
+    m_openErrorText.clear();
     const std::string& path = name.Bytes();
-    if (path.empty() || path.find('\0') != std::string::npos) return false;
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        m_openFailure = OpenFailure::Missing;
+        return false;
+    }
+    // What is there is looked at before it is opened: opening a pipe for
+    // writing waits for a reader, and opening a device may act on it.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        m_openFailure = S_ISDIR(st.st_mode) ? OpenFailure::Folder : OpenFailure::NotRegularFile;
+        return false;
+    }
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (fd < 0) {
+        const int error = errno;
+        m_openErrorText = std::strerror(error);
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR: m_openFailure = OpenFailure::Missing; break;
+        case EACCES:
+        case EPERM:
+            m_openFailure = write && ::access(path.c_str(), R_OK) == 0 ? OpenFailure::ReadOnly : OpenFailure::NoPermission;
+            break;
+        case EROFS: m_openFailure = OpenFailure::ReadOnlyFileSystem; break;
+        case EISDIR: m_openFailure = OpenFailure::Folder; break;
+        default: m_openFailure = OpenFailure::Other; break;
+        }
+        return false;
+    }
+    // The same test on what was opened, in case it changed in between.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_openFailure = S_ISDIR(st.st_mode) ? OpenFailure::Folder : OpenFailure::NotRegularFile;
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_binary = mode & modeBinary;
     m_canRead = read;

@@ -32,8 +32,21 @@ public:
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
 
+    // Why the last Open failed.
+    enum class OpenFailure {
+        None,          // it did not fail
+        Missing,       // no such file (or an empty name)
+        NoPermission,  // the file may not be opened at all
+        ReadOnly,      // it may be read, but the mode writes
+        ReadOnlyFileSystem,
+        Folder,
+        NotRegularFile, // a pipe, a device, a socket: refused before it is opened
+        Other,
+    };
+
     // Opens relative to the current directory. A stream already open is
-    // closed first. State flags start clear on success.
+    // closed first. State flags start clear on success. Only regular files
+    // are opened: a pipe or a device would block a read or never end.
     bool Open(const CString& name, unsigned mode);
     bool IsOpen() const { return m_fd >= 0; }
     // Returns true when the stream is closed afterwards.
@@ -84,6 +97,10 @@ public:
     bool Eof() const { return m_eof; }
     bool Fail() const { return m_fail; }
     bool Good() const { return IsOpen() && !m_eof && !m_fail; }
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
+    // The system's text for the error of the last failed Open, for the
+    // failures that have no kind of their own.
+    const std::string& LastOpenErrorText() const { return m_openErrorText; }
     void Clear() { m_eof = m_fail = false; }
 
 private:
@@ -97,6 +114,8 @@ private:
     bool m_eof = false;
     bool m_fail = false;
     int m_precision = 6;
+    OpenFailure m_openFailure = OpenFailure::None;
+    std::string m_openErrorText;
     int64_t m_readPos = 0;
     int64_t m_writePos = 0;
     int64_t m_lastRead = 0;

@@ -123,6 +123,7 @@ TEST_F(MainDialogTest, FailedOpenOfAChosenFileIsTriedAgainAfterCancel)
 {
     user.ExpectDialog().Menu(ID_FILE_OPEN_MAPFILE).Menu(ID_FILE_OPEN_MAPFILE).Escape();
     user.AnswerFile("missing.map");
+    user.ExpectDialog("Message").Escape(); // the chosen file; the retry after Cancel is silent
     user.CancelFile();
     RunProgram();
     EXPECT_EQ(user.Problems(), "");

@@ -2,6 +2,7 @@
 #include "map/MapFiles.h"
 #include "map/MapHeader.h"
 #include "map/MapState.h"
+#include "platform/TreeCtrl.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -185,11 +186,12 @@ TEST_F(MapHeaderTest, DetectionsLogNicknameTypeAndFormatLines)
               "<time>\n\tMap format: Xbox\r\n");
 }
 
-TEST_F(MapHeaderTest, ShortFilesReadWithoutHarm)
+TEST_F(MapHeaderTest, AFileCutAnywhereInsideItsHeaderIsIdentifiedAsNothing)
 {
-    const std::string whole = MapBuilder::Xbox().MapName("bloodgulch").Build();
-    for (size_t cut : {size_t(0), size_t(3), size_t(5), size_t(0x0A), size_t(0x12), size_t(0x25), size_t(0x45),
-                       size_t(0x61), size_t(0x62)}) {
+    MapLayout layout;
+    const std::string whole = MapBuilder::Xbox().MapName("bloodgulch").Build(&layout);
+    const std::string indexOffset = IntToHex(static_cast<int32_t>(layout.indexOffset)).GetString();
+    for (size_t cut = 0; cut <= 0x62; ++cut) {
         ResetMapState();
         WriteFileBytes("short.map", whole.substr(0, cut));
         g_strMapFileName = "short.map";
@@ -199,25 +201,36 @@ TEST_F(MapHeaderTest, ShortFilesReadWithoutHarm)
         DetectMapType();
         DetectMapFormat();
         ComputeEofSpace();
-        if (cut <= 0x04) {
-            EXPECT_EQ(g_MapHeader.m_strVersion, "0") << cut;
-            EXPECT_EQ(g_strMapFormat, "Unknown") << cut;
+        CTreeCtrl tree;
+        SetTreeColorForMap(tree);
+        if (cut == 0x62) {
+            // The whole header: the map is what it says.
+            EXPECT_EQ(g_strMapNickname, "Blood Gulch");
+            EXPECT_EQ(g_strMapType, "Multiplayer");
+            EXPECT_EQ(g_strMapFormat, "Xbox");
+            EXPECT_NE(g_nEofSpace, 0);
+            continue;
         }
-        if (cut <= 0x08) {
-            EXPECT_EQ(g_MapHeader.m_strEofPosition, "") << cut;
-        }
-        if (cut < 0x2A) {
-            EXPECT_EQ(g_strMapNickname, "Unknown") << cut;
-        }
-        if (cut == 0x25) {
-            EXPECT_EQ(g_MapHeader.m_strMapName, "blood") << cut;
-        }
+        EXPECT_EQ(g_strMapNickname, "Unknown") << cut;
+        EXPECT_EQ(g_strMapType, "Unknown") << cut;
+        EXPECT_EQ(g_strMapFormat, "Unknown") << cut;
+        EXPECT_EQ(g_nEofSpace, 0) << cut;
+        EXPECT_EQ(tree.GetBkColor(), TreeColorForNickname("Unknown")) << cut;
+        EXPECT_EQ(g_MapHeader.m_strVersion, "ffff") << cut;
+        EXPECT_EQ(g_MapHeader.m_strMapType, "ffff") << cut;
+        EXPECT_EQ(g_MapHeader.m_strMapName, "") << cut;
+        // Fields the file holds whole still read as stored; a field cut
+        // short reads its missing bytes as zeros.
+        if (cut >= 0x14) { EXPECT_EQ(g_MapHeader.m_strIndexOffset, indexOffset.c_str()) << cut; }
+        if (cut <= 0x10) { EXPECT_EQ(g_MapHeader.m_strIndexOffset, "") << cut; }
+        if (cut >= 0x60) { EXPECT_EQ(g_MapHeader.m_strBuildDate, "01.00.00.0609") << cut; }
     }
-    // No file open at all: everything reads as zero bytes.
+    // No file open at all reads as the shortest file.
     ResetMapState();
     ReadMapHeader();
     DetectMapFormat();
-    EXPECT_EQ(g_MapHeader.m_strVersion, "0");
+    DetectMapType();
     EXPECT_EQ(g_strMapFormat, "Unknown");
+    EXPECT_EQ(g_strMapType, "Unknown");
 }
 } // namespace
