@@ -33,10 +33,15 @@ bool CFileStream::Open(const CString& name, unsigned mode)
         m_openFailure = OpenFailure::Missing;
         return false;
     }
-    // What is there is looked at before it is opened: opening a pipe for
-    // writing waits for a reader, and opening a device may act on it.
+    // What is there is looked at before it is opened. A stream that reads
+    // takes regular files only: a pipe or a device would block a read or
+    // never end, and opening a device may act on it. Writing alone may go
+    // to a device (the null device, say).
+    auto refused = [read](const struct stat& st) {
+        return S_ISDIR(st.st_mode) || (read && !S_ISREG(st.st_mode));
+    };
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (::stat(path.c_str(), &st) == 0 && refused(st)) {
         m_openFailure = S_ISDIR(st.st_mode) ? OpenFailure::Folder : OpenFailure::NotRegularFile;
         return false;
     }
@@ -58,7 +63,7 @@ bool CFileStream::Open(const CString& name, unsigned mode)
         return false;
     }
     // The same test on what was opened, in case it changed in between.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || refused(st)) {
         m_openFailure = S_ISDIR(st.st_mode) ? OpenFailure::Folder : OpenFailure::NotRegularFile;
         ::close(fd);
         return false;

@@ -45,8 +45,9 @@ public:
     };
 
     // Opens relative to the current directory. A stream already open is
-    // closed first. State flags start clear on success. Only regular files
-    // are opened: a pipe or a device would block a read or never end.
+    // closed first. State flags start clear on success. A stream that reads
+    // opens regular files only: a pipe or a device would block a read or
+    // never end. A folder is never opened.
     bool Open(const CString& name, unsigned mode);
     bool IsOpen() const { return m_fd >= 0; }
     // Returns true when the stream is closed afterwards.
