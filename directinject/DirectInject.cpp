@@ -57,6 +57,17 @@ CString TooManyHitsText()
 }
 
 const char* const kNothingInjected = " Nothing was injected.";
+
+CString NotWrittenText(int64_t count)
+{
+    CString text;
+    text.Format(count == 1 ? "%lld reference of the source tag was not re-pointed: the name or class of the tag it "
+                             "names cannot be read back from the data file."
+                           : "%lld references of the source tag were not re-pointed: the names or classes of the "
+                             "tags they name cannot be read back from the data file.",
+                static_cast<long long>(count));
+    return text;
+}
 } // namespace
 
 ReferenceList SourceReferenceList(int sourceTag)
@@ -137,7 +148,23 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
         return;
     }
     const RecordSource records {g_InputTags, g_InputIndexHeader.m_nTagCount, HexToInt(g_strInputMagic), sourceOffset};
-    const RecordWriteResult written = WriteDataFileRecords(g_DataFile, meta.raw, records);
+    // A record the reader would take apart otherwise than written could be
+    // applied as another tag's, or as a record made of a name's pieces: it
+    // is not written, and its reference keeps the second map's identifier.
+    RecordWriteResult written;
+    int64_t notWritten = 0;
+    CollectDataFileRecords(meta.raw, records, [&](const DataFileRecord& record) {
+        if (!RecordReadsBackWhole(record)) {
+            ++notWritten;
+            return true;
+        }
+        if (!g_DataFile.Write(FormatDataFileRecord(record))) {
+            written.ok = false;
+            return false;
+        }
+        ++written.records;
+        return true;
+    });
     CloseDataFile();
     if (!written.ok) {
         tell("The data file '" + dataFile + "' could not be written." + kNothingInjected);
@@ -159,6 +186,7 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     CloseDataFile();
     if (unknown > kUnknownObjectMessageLimit) tell(FurtherUnknownObjectsMessage(unknown - kUnknownObjectMessageLimit));
     for (const CString& problem : ApplyProblemMessages(summary)) tell(problem);
+    if (notWritten > 0) tell(NotWrittenText(notWritten));
 
     g_MapFile.SeekWrite(targetOffset);
     if (!g_MapFile.Write(bytes)) {

@@ -156,6 +156,21 @@ RecordWriteResult WriteDataFileRecords(CFileStream& out, const std::string& raw,
     return result;
 }
 
+bool RecordReadsBackWhole(const DataFileRecord& record)
+{
+    if (record.kind == DataRecordKind::Reflexive) return true;
+    const std::string& cls = record.classCode.Bytes();
+    if (cls.find('|') != std::string::npos) return false;
+    // The reader checks for the line end after every field from the second
+    // one after the position on: a '|' past the name's first that a line
+    // break follows ends the record there.
+    const std::string text = record.name.Bytes() + '|' + cls;
+    const size_t first = text.find('|');
+    for (size_t i = text.find('|', first + 1); i != std::string::npos; i = text.find('|', i + 1))
+        if (i + 1 < text.size() && (text[i + 1] == '\n' || text[i + 1] == '\r')) return false;
+    return true;
+}
+
 bool WriteDataFileHeader(CFileStream& out, const TagEntry& tag)
 {
     std::string header;

@@ -94,6 +94,13 @@ struct RecordWriteResult {
 // write position.
 RecordWriteResult WriteDataFileRecords(CFileStream& out, const std::string& raw, const RecordSource& source);
 
+// False for a Dependency or LoneID record that the reader would take apart
+// otherwise than written: its class field holds '|', or a '|' of its name
+// other than the first, or the one after the name, comes before a line
+// break (the reader takes that for the record's end and reads the rest as
+// records of their own).
+bool RecordReadsBackWhole(const DataFileRecord& record);
+
 // The seven header lines of Save Metadata for the tag whose metadata is
 // saved. False when a write failed.
 bool WriteDataFileHeader(CFileStream& out, const TagEntry& tag);

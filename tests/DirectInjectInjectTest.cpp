@@ -4,6 +4,7 @@
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
+#include "tagcontrols/DataFile.h"
 
 #include <gtest/gtest.h>
 
@@ -324,6 +325,84 @@ TEST_F(DirectInjectTest, BlocksOutsideTheirBoundsAreRefused)
     EXPECT_EQ(user.Problems(), "");
     EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
     EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+}
+
+// Tag names and class codes that the record reader cannot take apart as
+// written: a '|' (not the name's first) before a line break ends the record
+// early, so the rest of the name would be read as records of its own (here
+// a forged Reflexive at offset 8), and a '|' in a LoneID's class field
+// moves the name's end (here to another tag of the open map, "x|a"). Such
+// references keep the second map's identifier, the user is told, and no
+// forged record is applied.
+TEST_F(DirectInjectTest, NamesThatCannotBeReadBackAreNotApplied)
+{
+    MapBuilder openSpec = MapBuilder::Xbox();
+    openSpec.AddTag("weap", "target").MetaSize(0x100);
+    openSpec.AddTag("obje", "x");
+    openSpec.AddTag("obje", "x|a");
+    openSpec.AddTag("obje", "end");
+    const MapLayout open = OpenMap(openSpec);
+    const std::string openBytes = ReadFileBytes(PathOf("open.map"));
+
+    MapBuilder second = MapBuilder::Pc();
+    second.AddTag("obje", "a|b|\r\nReflexive|8|4096|\r\n");
+    second.AddTag("a|bc", "x");
+    second.AddTag("obje", "y|\r\nz"); // its only '|' is the name's first: read back whole
+    second.AddTag("weap", "source").MetaSize(0x40).Bytes(8, "ABCD").IdRef(0x20, 0).IdRef(0x28, 1).IdRef(0x30, 2);
+    second.AddTag("obje", "end");
+    const MapLayout layout = second.Write("second.map");
+    const std::string secondBytes = ReadFileBytes(PathOf("second.map"));
+
+    EXPECT_EQ(InjectThroughDialog(3, 0, 2),
+              (Texts {"2 references of the source tag were not re-pointed: the names or classes of the tags they "
+                      "name cannot be read back from the data file.",
+                      "Direct inject completed successfully."}));
+    EXPECT_EQ(user.Problems(), "");
+    std::string expected = openBytes;
+    expected.replace(open.metaOffsets[0], 0x40, secondBytes.substr(layout.metaOffsets[3], 0x40));
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), expected);
+    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), "LoneID|48|y|\r\r\nz|obje|\r\n");
+}
+
+// The check on what is written agrees with the reader: a record it lets
+// through reads back as written and alone; one it stops does not.
+TEST_F(DirectInjectTest, RecordsThatReadBackWholeAreTheOnesLetThrough)
+{
+    struct Case {
+        DataRecordKind kind;
+        std::string name, cls;
+        bool whole;
+    };
+    const Case cases[] = {
+        {DataRecordKind::LoneID, "plain\\name", "bitm", true},
+        {DataRecordKind::Dependency, "a|b", "bitm", true},
+        {DataRecordKind::LoneID, "a|b||", "obje", true},
+        {DataRecordKind::LoneID, "line\nbreak", "obje", true},
+        {DataRecordKind::LoneID, "a|\r\nb", "obje", true}, // the name's first '|'
+        {DataRecordKind::LoneID, "a", "\nbc ", true},
+        {DataRecordKind::LoneID, "a|b|\nc", "obje", false},
+        {DataRecordKind::LoneID, "a|b|\rc", "obje", false},
+        {DataRecordKind::Dependency, "a|b", "\nbcd", false},
+        {DataRecordKind::LoneID, "a|b|\nReflexive|8|4096|\n", "obje", false},
+        {DataRecordKind::LoneID, "x", "a|bc", false},
+        {DataRecordKind::LoneID, "x", "ab|\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " / " + c.cls);
+        const DataFileRecord record {c.kind, 20, CString(c.name), CString(c.cls), 0};
+        EXPECT_EQ(RecordReadsBackWhole(record), c.whole);
+        {
+            CFileStream out;
+            ASSERT_TRUE(out.Open("one.data", CFileStream::kScratchText));
+            ASSERT_TRUE(out.Write(FormatDataFileRecord(record)));
+        }
+        CFileStream in;
+        ASSERT_TRUE(in.Open("one.data", CFileStream::kDataFile));
+        DataFileRecordReader reader(in);
+        const bool first = reader.Next() == DataFileRecordReader::Step::Record && reader.Record() == record;
+        const bool alone = reader.Next() == DataFileRecordReader::Step::End;
+        EXPECT_EQ(first && alone, c.whole);
+    }
 }
 
 } // namespace
