@@ -6,6 +6,7 @@
 // and keeps every other byte of B; a target one byte too small is refused
 // with B unchanged.
 #include "directinject/DirectInject.h"
+#include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "tests/support/MapBuilder.h"
@@ -275,6 +276,85 @@ TEST_F(DirectInjectProperty, RandomPairsRepointRebaseAndRefuseOneByteLess)
     }
     EXPECT_EQ(injected, kCases);
     EXPECT_GT(withByte78, 20); // pointers whose stored bytes hold 0x78 were among them
+}
+
+// Second maps broken at random (index header, entries, metadata, magic 0,
+// addresses near the top of the 32-bit range, tag counts up to 65535, a
+// file cut short; now and then the open map itself): the reference list
+// and the inject never crash or read past a buffer, and the open map
+// changes only after a completed inject, only in the target's first S
+// bytes.
+TEST_F(DirectInjectProperty, BrokenSecondMapsChangeNothingButTheTargetsFirstBytes)
+{
+    MapBuilder open = MapBuilder::Xbox();
+    open.AddTag("weap", "target").MetaSize(0x400);
+    open.AddTag("bitm", "b").MetaSize(0x40);
+    open.AddTag("obje", "end");
+    open.Write("open.map");
+    const std::string before = ReadFileBytes("open.map");
+    int completed = 0;
+    for (uint32_t seed = 0; seed < 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        MapBuilder second = rng() % 2 ? MapBuilder::Pc() : MapBuilder::Xbox();
+        if (rng() % 3 == 0) second.Magic(rng() % 2 ? 0 : static_cast<uint32_t>(rng()));
+        second.AddTag("bitm", "b");
+        second.AddTag("weap", "source")
+            .MetaSize(0x100)
+            .TagRef(0x10, "bitm", 0)
+            .Pointer(0x40, 0x20)
+            .NullRef(0x50, "bitm")
+            .IdRef(0x70, 2);
+        second.AddTag("obje", "end");
+        if (rng() % 4 == 0) second.StoredTagCount(static_cast<uint16_t>(rng() % 2 ? 65535 : rng() % 6000));
+        const MapLayout layout = second.Layout();
+        for (uint32_t i = 0, patches = rng() % 6; i < patches; ++i) {
+            uint32_t at = 0;
+            switch (rng() % 4) {
+            case 0: at = layout.indexOffset + rng() % (0x24 + 32 * 3); break;
+            case 1: at = layout.entryOffsets[rng() % 3] + 0x14; break;
+            case 2: at = layout.metaOffsets[1] + rng() % 0x100; break;
+            default: at = rng() % 0x800; break;
+            }
+            const uint32_t value = rng() % 4 == 0 ? 0xFFFFFFF0u + rng() % 16
+                                                  : (rng() % 2 ? static_cast<uint32_t>(rng()) : rng() % 0x2000);
+            second.Patch(at, Le32(value));
+        }
+        if (rng() % 5 == 0) second.TruncateAt(layout.metaOffsets[1] + rng() % 0x100);
+        second.Write("second.map");
+
+        g_strMapFileName = "open.map";
+        OpenMapFile();
+        LoadOpenMap(nullptr);
+        g_strInputMapFileName = rng() % 8 == 0 ? "open.map" : "second.map";
+        OpenInputMapFile();
+        LoadInputMap(nullptr);
+        const int loaded = LoadedTagCount(g_InputIndexHeader);
+        if (loaded > 0) {
+            const int source = rng() % 3 == 0 ? static_cast<int>(rng() % static_cast<uint32_t>(loaded))
+                                              : std::min(1, loaded - 1);
+            const int target = static_cast<int>(rng() % 2);
+            SourceReferenceList(source);
+            std::vector<CString> told;
+            DirectInjectTag(source, target, [&](const CString& text) { told.push_back(text); });
+            ASSERT_FALSE(told.empty());
+            const bool done = told.back() == "Direct inject completed successfully.";
+            completed += done;
+            const uint32_t from = HexToInt(g_Tags[target].m_strMetaOffset);
+            const int64_t to = int64_t(from) + g_InputTags[source].m_nMetaSize;
+            const std::string after = ReadFileBytes("open.map");
+            ASSERT_EQ(after.size(), before.size());
+            for (size_t i = 0; i < after.size(); ++i)
+                if (after[i] != before[i]) {
+                    ASSERT_TRUE(done) << "changed at " << i;
+                    ASSERT_TRUE(int64_t(i) >= from && int64_t(i) < to) << "changed at " << i;
+                }
+        }
+        CloseMapFile();
+        CloseInputMapFile();
+        WriteFileBytes("open.map", before);
+    }
+    EXPECT_GT(completed, 8);
 }
 
 } // namespace
