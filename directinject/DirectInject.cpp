@@ -142,6 +142,11 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     }
 
     const CString dataFile = kTempDataFileName;
+    // Emptying the scratch file must never empty a map that goes by its name.
+    if (g_MapFile.IsSameFile(dataFile) || g_InputMapFile.IsSameFile(dataFile)) {
+        tell("The data file '" + dataFile + "' is a map file that is open here." + kNothingInjected);
+        return;
+    }
     if (!StartDataFile(dataFile)) {
         CloseDataFile();
         tell("The data file '" + dataFile + "' could not be emptied or opened." + kNothingInjected);

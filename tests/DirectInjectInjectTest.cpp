@@ -405,4 +405,36 @@ TEST_F(DirectInjectTest, RecordsThatReadBackWholeAreTheOnesLetThrough)
     }
 }
 
+// A map file that is itself "Temp.data" in the current directory, as the
+// second map or as the open map: emptying the scratch file would destroy
+// it. The inject is refused and both files keep every byte.
+TEST_F(DirectInjectTest, AMapNamedLikeTheScratchFileIsNeverEmptied)
+{
+    MapBuilder openSpec = MapBuilder::Xbox();
+    openSpec.AddTag("weap", "target").MetaSize(0x100);
+    openSpec.AddTag("obje", "end");
+    MapBuilder second = MapBuilder::Pc();
+    second.AddTag("weap", "source").MetaSize(0x40).Bytes(8, "ABCD");
+    second.AddTag("obje", "end");
+    const CString refused = "The data file 'Temp.data' is a map file that is open here. Nothing was injected.";
+
+    OpenMap(openSpec);
+    second.Write("Temp.data");
+    const std::string openBytes = ReadFileBytes(PathOf("open.map"));
+    const std::string secondBytes = ReadFileBytes(PathOf("Temp.data"));
+    EXPECT_EQ(InjectThroughDialog(0, 0, 1, "Temp.data"), (Texts {refused}));
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
+    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), secondBytes);
+
+    CloseInputMapFile();
+    CloseMapFile();
+    OpenBuiltMap(openSpec, "Temp.data");
+    LoadOpenMap(nullptr);
+    second.Write("second.map");
+    const std::string openNamedTemp = ReadFileBytes(PathOf("Temp.data"));
+    EXPECT_EQ(InjectThroughDialog(0, 0, 1), (Texts {refused}));
+    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), openNamedTemp);
+    EXPECT_EQ(user.Problems(), "");
+}
+
 } // namespace
