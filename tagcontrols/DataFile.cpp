@@ -87,13 +87,19 @@ uint32_t StoredValueAt(const std::string& raw, int32_t p)
 }
 } // namespace
 
-void CollectDataFileRecords(const std::string& raw, const RecordSource& source, const RecordSink& sink)
+bool CollectDataFileRecords(const std::string& raw, const RecordSource& source, const RecordSink& userSink)
 {
     const CString block = RawToByteString(raw);
     const int tagCount = source.tags ? std::clamp(source.tagCount, 0, kMaxTags) : 0;
     int32_t P = 0;
     bool going = true;
+    bool complete = true;
+    int64_t count = 0;
     DataFileRecord record;
+    auto sink = [&](const DataFileRecord& r) {
+        if (++count > kMaxDataFileRecords) return complete = false;
+        return userSink(r);
+    };
 
     IdentifierPass(block, source.tags, tagCount, P, [&](const ReferenceHit& hit) {
         const TagEntry& tag = source.tags[hit.tag];
@@ -104,7 +110,7 @@ void CollectDataFileRecords(const std::string& raw, const RecordSource& source, 
         record.target = 0;
         return going = sink(record);
     });
-    if (!going) return;
+    if (!going) return complete;
 
     NullReferencePass(block, P, [&](const ReferenceHit& hit) {
         record.kind = DataRecordKind::Dependency;
@@ -114,7 +120,7 @@ void CollectDataFileRecords(const std::string& raw, const RecordSource& source, 
         record.target = 0;
         return going = sink(record);
     });
-    if (!going) return;
+    if (!going) return complete;
 
     record.name.Empty();
     record.classCode.Empty();
@@ -126,6 +132,7 @@ void CollectDataFileRecords(const std::string& raw, const RecordSource& source, 
         record.target = StoredValueAt(raw, hit.offset) - source.magic - source.metaOffset;
         return going = sink(record);
     });
+    return complete;
 }
 
 std::vector<DataFileRecord> CollectDataFileRecords(const std::string& raw, const RecordSource& source)
@@ -145,7 +152,7 @@ RecordWriteResult WriteDataFileRecords(CFileStream& out, const std::string& raw,
         result.ok = false;
         return result;
     }
-    CollectDataFileRecords(raw, source, [&](const DataFileRecord& record) {
+    result.complete = CollectDataFileRecords(raw, source, [&](const DataFileRecord& record) {
         if (!out.Write(FormatDataFileRecord(record))) {
             result.ok = false;
             return false;

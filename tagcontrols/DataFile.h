@@ -19,6 +19,7 @@
 #include "map/MapState.h"
 #include "platform/CString.h"
 #include "platform/FileStream.h"
+#include "tagcontrols/WorkingMetadata.h"
 
 #include <cstdint>
 #include <functional>
@@ -82,13 +83,21 @@ struct RecordSource {
 // `raw` (four bytes, fewer at the end of the block), so a pointer that
 // holds a 0x78 byte keeps its exact distance from the block's start.
 // A sink that returns false ends the search.
+//
+// Distinct identifiers give at most one hit per position, and a position
+// matches at most four pointer keys, so a block gives at most about six
+// records per byte; tags that share an identifier multiply the hits, so
+// the search stops after kMaxDataFileRecords records. Returns false when
+// it stopped there.
+constexpr int64_t kMaxDataFileRecords = 6 * int64_t(kWorkingMetadataSize) + 16;
 using RecordSink = std::function<bool(const DataFileRecord&)>;
-void CollectDataFileRecords(const std::string& raw, const RecordSource& source, const RecordSink& sink);
+bool CollectDataFileRecords(const std::string& raw, const RecordSource& source, const RecordSink& sink);
 std::vector<DataFileRecord> CollectDataFileRecords(const std::string& raw, const RecordSource& source);
 
 struct RecordWriteResult {
-    int64_t records = 0;  // record lines written
-    bool ok = true;       // false when a write failed (the stream is then not open or full)
+    int64_t records = 0;    // record lines written
+    bool ok = true;         // false when a write failed (the stream is then not open or full)
+    bool complete = true;   // false when the search stopped at kMaxDataFileRecords
 };
 // Every record of the block, one line each, written at the stream's
 // write position.

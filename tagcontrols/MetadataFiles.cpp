@@ -1,0 +1,238 @@
+#include "tagcontrols/MetadataFiles.h"
+
+#include "app/MessageDialog.h"
+#include "map/HexCodec.h"
+#include "map/MapState.h"
+#include "platform/CommonDialogs.h"
+#include "tagcontrols/DataFile.h"
+#include "tagcontrols/WorkingMetadata.h"
+
+#include <filesystem>
+#include <system_error>
+
+const char* const kMetadataSavedMessage = "Metadata saved successfully.";
+const char* const kInjectTooLargeMessage =
+    "Meta being overwritten is smaller than meta being injected. Injection will not occur.";
+const char* const kInjectUncorrectedDoneMessage = "Inject successfuly completed.";
+const char* const kInjectCorrectedDoneMessage = "Inject completed successfully.";
+
+void ShowMessageBox(const CString& text)
+{
+    CMessageDialog box;
+    box.SetMessage(text);
+    box.DoModal();
+}
+
+namespace {
+bool ValidTagIndex(int32_t tagIndex) { return tagIndex >= 0 && tagIndex < kMaxTags; }
+
+CString Quoted(const CString& name) { return "'" + name + "'"; }
+
+bool IsExistingFile(const CString& name)
+{
+    std::error_code error;
+    const std::filesystem::path path(name.Bytes());
+    return !name.IsEmpty() && std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+}
+
+// The open maps are never a metadata or data file: a save under a map's
+// name would cut the map to the tag's metadata.
+bool IsAnOpenMap(const CString& name) { return g_MapFile.IsSameFile(name) || g_InputMapFile.IsSameFile(name); }
+
+CString SizeRefusedText(int32_t size)
+{
+    CString text;
+    text.Format("The metadata size of this tag (%d bytes) is not between 0 and %d bytes. Metadata was not saved.",
+                size, kWorkingMetadataSize);
+    return text;
+}
+
+// Closes both files however the inject ends (no log entry, as for an inject).
+struct InjectFiles {
+    ~InjectFiles()
+    {
+        g_MetaFile.Close();
+        g_DataFile.Close();
+    }
+};
+} // namespace
+
+void SaveMetadata(int32_t tagIndex)
+{
+    if (!ValidTagIndex(tagIndex)) return;
+    const int32_t size = g_Tags[tagIndex].m_nMetaSize;
+    if (size < 0 || size > kWorkingMetadataSize) {
+        ShowMessageBox(SizeRefusedText(size));
+        return;
+    }
+    CFileDialog chooser(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
+    if (chooser.DoModal() != IDOK) return;
+    g_strMetaFileName = chooser.GetFileName();
+    SaveMetadataPair(g_strMetaFileName, tagIndex, ShowMessageBox);
+}
+
+bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const MessageSink& tell)
+{
+    if (!ValidTagIndex(tagIndex)) return false;
+    const TagEntry& tag = g_Tags[tagIndex];
+    const CString dataFileName = metaFileName + ".data";
+    const uint32_t metaOffset = HexToInt(tag.m_strMetaOffset);
+
+    const WorkingMetadata metadata = ReadWorkingMetadata(g_MapFile, metaOffset, tag.m_nMetaSize);
+    if (metadata.status == MetadataReadStatus::SizeOutOfRange) {
+        tell(SizeRefusedText(tag.m_nMetaSize));
+        return false;
+    }
+    if (metadata.status == MetadataReadStatus::ShortRead) {
+        CString text;
+        text.Format("The map file '%s' ends after %d of this tag's %d metadata bytes. Metadata was not saved.",
+                    g_strMapFileName.GetString(), metadata.bytesRead, tag.m_nMetaSize);
+        tell(text);
+        return false;
+    }
+    for (const CString& name : {metaFileName, dataFileName}) {
+        if (IsAnOpenMap(name)) {
+            tell("The file " + Quoted(name) + " is an open map file. Metadata was not saved.");
+            return false;
+        }
+    }
+
+    bool written = g_MetaFile.Open(metaFileName, CFileStream::kWriteBinaryNew) && g_MetaFile.Write(metadata.raw);
+    g_MetaFile.Close();
+    if (!written) {
+        tell("The metadata file " + Quoted(metaFileName) + " could not be written. Metadata was not saved.");
+        return false;
+    }
+
+    written = StartDataFile(dataFileName) && WriteDataFileHeader(g_DataFile, tag);
+    RecordWriteResult records;
+    if (written) {
+        const RecordSource source{g_Tags, LoadedTagCount(g_IndexHeader), HexToInt(g_strMagic), metaOffset};
+        records = WriteDataFileRecords(g_DataFile, metadata.raw, source);
+        written = records.ok;
+    }
+    CloseDataFile();
+    if (!written) {
+        tell("The data file " + Quoted(dataFileName) + " could not be written. Metadata was not saved.");
+        return false;
+    }
+    if (!records.complete) {
+        CString text;
+        text.Format("This tag's metadata gives more than %lld references (tags of the map share identifiers). The "
+                    "data file '%s' is incomplete. Metadata was not saved.",
+                    static_cast<long long>(kMaxDataFileRecords), dataFileName.GetString());
+        tell(text);
+        return false;
+    }
+    tell(kMetadataSavedMessage);
+    return true;
+}
+
+void InjectMetadata(int32_t tagIndex, bool correct)
+{
+    if (!ValidTagIndex(tagIndex)) return;
+    CFileDialog chooser(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
+    if (chooser.DoModal() != IDOK) return;
+    g_strMetaFileName = chooser.GetFileName();
+    InjectMetadataPair(g_strMetaFileName, tagIndex, correct, ShowMessageBox);
+}
+
+bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool correct, const MessageSink& tell)
+{
+    if (!ValidTagIndex(tagIndex)) return false;
+    const TagEntry& tag = g_Tags[tagIndex];
+    const CString dataFileName = metaFileName + ".data";
+    const char* const refusal = " Injection will not occur.";
+
+    // Checked before anything is opened, so that no empty file is made
+    // beside the user's files.
+    if (!IsExistingFile(metaFileName)) {
+        tell("The metadata file " + Quoted(metaFileName) + " does not exist." + refusal);
+        return false;
+    }
+    if (!IsExistingFile(dataFileName)) {
+        tell("The data file " + Quoted(dataFileName) + " does not exist." + refusal);
+        return false;
+    }
+
+    InjectFiles closeAtEnd;
+    if (!g_MetaFile.Open(metaFileName, CFileStream::modeRead | CFileStream::modeBinary | CFileStream::modeNoCreate)) {
+        tell("The metadata file " + Quoted(metaFileName) + " could not be opened." + refusal);
+        return false;
+    }
+    OpenDataFile(dataFileName);
+    if (!g_DataFile.IsOpen()) {
+        tell("The data file " + Quoted(dataFileName) + " could not be opened." + refusal);
+        return false;
+    }
+
+    const DataFileHeader header = ReadDataFileHeader(g_DataFile);
+    if (header.status == DataFileHeaderStatus::NoSize) {
+        tell("Line 7 of the data file " + Quoted(dataFileName) + " holds no metadata size." + refusal);
+        return false;
+    }
+    if (header.status == DataFileHeaderStatus::NegativeSize) {
+        tell("Line 7 of the data file " + Quoted(dataFileName) + " holds a negative metadata size." + refusal);
+        return false;
+    }
+    const int64_t size = header.size;
+    if (tag.m_nMetaSize < size) {
+        tell(kInjectTooLargeMessage);
+        return false;
+    }
+    if (size > kWorkingMetadataSize) {
+        CString text;
+        text.Format("The metadata size on line 7 of the data file '%s' (%lld bytes) is more than the %d bytes the "
+                    "working buffer holds.%s",
+                    dataFileName.GetString(), static_cast<long long>(size), kWorkingMetadataSize, refusal);
+        tell(text);
+        return false;
+    }
+
+    std::string raw;
+    g_MetaFile.SeekRead(0);
+    g_MetaFile.Read(raw, size);
+    if (static_cast<int64_t>(raw.size()) < size) {
+        CString text;
+        text.Format("The metadata file '%s' holds %lld bytes, fewer than the %lld bytes its data file gives.%s",
+                    metaFileName.GetString(), static_cast<long long>(raw.size()), static_cast<long long>(size),
+                    refusal);
+        tell(text);
+        return false;
+    }
+
+    const uint32_t metaOffset = HexToInt(tag.m_strMetaOffset);
+    if (g_MapFile.IsOpen() && int64_t(metaOffset) + size > g_MapFile.FileSize()) {
+        tell("This tag's metadata lies beyond the end of the map file " + Quoted(g_strMapFileName) + "." + refusal);
+        return false;
+    }
+
+    ApplySummary summary;
+    int64_t furtherUnknown = 0;
+    if (correct) {
+        const InjectTarget target{g_Tags, LoadedTagCount(g_IndexHeader), &g_MapFile, HexToInt(g_strMagic),
+                                  metaOffset};
+        int64_t shown = 0;
+        summary = ApplyDataFileRecords(g_DataFile, raw, target, [&](const CString& text) {
+            if (shown < kUnknownObjectMessageLimit) {
+                ++shown;
+                tell(UnknownObjectMessage(text));
+            } else {
+                ++furtherUnknown;
+            }
+        });
+    }
+
+    // Only the injected bytes are written: where the block is smaller than
+    // the tag, the tag's bytes past it keep their values.
+    g_MapFile.SeekWrite(metaOffset);
+    if (!g_MapFile.IsOpen() || !g_MapFile.Write(raw)) {
+        tell("The map file " + Quoted(g_strMapFileName) +
+             " could not be written. The tag's metadata may be changed in part.");
+        return false;
+    }
+    tell(correct ? kInjectCorrectedDoneMessage : kInjectUncorrectedDoneMessage);
+    if (furtherUnknown > 0) tell(FurtherUnknownObjectsMessage(furtherUnknown));
+    for (const CString& text : ApplyProblemMessages(summary)) tell(text);
+    return true;
+}
