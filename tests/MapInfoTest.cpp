@@ -176,6 +176,24 @@ TEST_F(MapInfoTest, RefusedTagCountStopsTheExchangeAndCloseStaysOpen)
     EXPECT_EQ(MapBytes(), before);
 }
 
+TEST_F(MapInfoTest, ARefusedNameWritesNoFieldAtAll)
+{
+    // The version stands before the name in the exchange and is taken in;
+    // the name is refused: the save writes neither.
+    const std::string before = SaveWith(InfoMap(), [&](headless::DialogSteps& s) {
+        s.Type(IDC_MAPINFO_VERSION, "7")
+            // The edit caps typing at 32: a longer text only comes from code.
+            .Inspect([](CDialog& dlg) {
+                dlg.GetDlgItem(IDC_MAPINFO_MAP_NAME)->SetWindowText(CString(std::string(33, 'n').c_str()));
+            })
+            .Click(IDC_MAPINFO_SAVE)
+            .Escape();
+    });
+    user.AnswerMessageBox();
+    EXPECT_EQ(user.MessageBoxTexts(), (std::vector<CString> {"Please enter no more than 32 characters."}));
+    EXPECT_EQ(MapBytes(), before);
+}
+
 TEST_F(MapInfoTest, RevertShowsTheLastSavedTextsNotTheFile)
 {
     CString shown;

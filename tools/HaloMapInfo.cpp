@@ -88,7 +88,9 @@ void CHaloMapInfo::DoDataExchange(CDataExchange* pDX)
 void CHaloMapInfo::OnSaveChanges()
 {
     if (!g_MapFile.IsOpen()) return;
-    UpdateData(TRUE);
+    // A refused field would be written as the refused text, and the fields
+    // after it as they stood before: neither is what the user asked for.
+    if (!UpdateData(TRUE)) return;
 
     // The index header is written where the map was loaded from, not at an
     // index offset typed in this same save.
