@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the map readers as both the open map and the
 // second map: every header, index and name read must stay in bounds.
+#include "fuzz/FuzzScratch.h"
 #include "map/MapFiles.h"
 #include "map/MapHeader.h"
 #include "map/MapLoad.h"
@@ -8,40 +9,29 @@
 #include "map/TagIndex.h"
 #include "platform/TreeCtrl.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <unistd.h>
-
-namespace {
-std::string PrepareWorkDir()
-{
-    char pattern[] = "/tmp/travik-fuzz-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir || chdir(dir) != 0) std::abort();
-    return dir;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string dir = PrepareWorkDir();
-    if (FILE* f = std::fopen("fuzz.map", "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-    ResetMapState();
+    // Maps are opened by absolute name: the working directory stays put.
+    const std::string path = travik::fuzz::Scratch().Write("fuzz.map", data, size);
+    // Only what the last input's load wrote goes back to its start.
+    ResetMapLoadState();
     FillTagClassTable();
 
-    CTreeCtrl mainTree;
-    g_strMapFileName = "fuzz.map";
+    // The trees live across inputs and are emptied as the main window
+    // empties its tree: their storage is reused rather than grown anew.
+    static CTreeCtrl mainTree, intoTree, fromTree;
+    for (CTreeCtrl* tree : {&mainTree, &intoTree, &fromTree}) tree->DeleteAllItems();
+
+    g_strMapFileName = path.c_str();
     OpenMapFile();
     ReadOpenMapAndIndex(&mainTree);
     SetTreeColorForMap(mainTree);
+    FindOpenMapGap();
 
-    CTreeCtrl intoTree, fromTree;
-    g_strInputMapFileName = "fuzz.map";
+    g_strInputMapFileName = path.c_str();
     OpenInputMapFile();
     ReadInputMapAndIndex(&fromTree);
     LoadTagIndexForInjection(intoTree);

@@ -37,7 +37,33 @@ bool g_bMapChanged = false;
 bool g_bTagListFilled = false;
 int32_t g_nEofSpace = 0;
 
+namespace {
+// Entries of g_Tags and g_InputTags that loads may have written since the
+// last reset.
+int s_tagsWritten = 0;
+int s_inputTagsWritten = 0;
+
+void ResetTags(TagEntry* table, int count)
+{
+    for (int i = 0; i < count && i < kMaxTags; ++i) table[i] = TagEntry();
+}
+} // namespace
+
+void NoteTagEntriesWritten(const TagEntry* table, int count)
+{
+    int& written = table == g_InputTags ? s_inputTagsWritten : s_tagsWritten;
+    if (count > written) written = count > kMaxTags ? kMaxTags : count;
+}
+
 void ResetMapState()
+{
+    // Entries may have been written by anyone: all of them.
+    s_tagsWritten = s_inputTagsWritten = kMaxTags;
+    ResetMapLoadState();
+    for (ScanRecord& record : g_ScanRecords) record = ScanRecord();
+}
+
+void ResetMapLoadState()
 {
     for (CFileStream* stream : {&g_MapFile, &g_InputMapFile, &g_LogFile, &g_TempMetaFile, &g_DataFile, &g_MetaFile})
         stream->Close();
@@ -49,11 +75,11 @@ void ResetMapState()
         for (CString& cell : row) cell.Empty();
     g_MapHeader = MapHeaderInfo();
     g_InputMapHeader = MapHeaderInfo();
-    for (TagEntry& tag : g_Tags) tag = TagEntry();
-    for (TagEntry& tag : g_InputTags) tag = TagEntry();
+    ResetTags(g_Tags, s_tagsWritten);
+    ResetTags(g_InputTags, s_inputTagsWritten);
+    s_tagsWritten = s_inputTagsWritten = 0;
     g_IndexHeader = IndexHeaderInfo();
     g_InputIndexHeader = IndexHeaderInfo();
-    for (ScanRecord& record : g_ScanRecords) record = ScanRecord();
     for (HTREEITEM& item : g_hTagClassSet) item = nullptr;
     for (auto& row : g_hClassItems)
         for (HTREEITEM& item : row) item = nullptr;

@@ -104,3 +104,12 @@ inline int LoadedTagCount(const IndexHeaderInfo& header)
 // closed, texts "None" (the string index "No map loaded."), tables empty,
 // flags clear. Tests call it before each case.
 void ResetMapState();
+
+// The same for what opening, reading and closing maps can write: all of
+// the above but the scan records, and of the tag tables only the entries
+// that the tag loaders have written since the last reset (a load writes
+// entries 0 up to its count). Cheap where a map has few tags, for callers
+// that run many loads (the fuzzers).
+void ResetMapLoadState();
+// Called by the tag loaders: entries [0, count) of the table were written.
+void NoteTagEntriesWritten(const TagEntry* table, int count);

@@ -40,7 +40,7 @@ std::string ReadWrapped(CFileStream& file, uint32_t offset, int64_t count)
 // one after another (as they do) cost one read for many tags.
 class NameReader {
 public:
-    explicit NameReader(CFileStream& file) : m_file(file) {}
+    explicit NameReader(CFileStream& file) : m_file(file), m_size(file.FileSize()) {}
     // Whether a name ran into the end of the file (or started beyond it).
     bool Cut() const { return m_cut; }
 
@@ -49,6 +49,12 @@ public:
     CString NameAt(uint32_t offset)
     {
         const int64_t at = offset;
+        // Past the end of the file there is nothing to read: a hostile index
+        // pointing every name there costs no read at all.
+        if (at >= m_size) {
+            m_cut = true;
+            return CString();
+        }
         const int64_t end = m_start + static_cast<int64_t>(m_window.size());
         if (m_start < 0 || at < m_start || at >= end || (end - at < kMaxTagNameLength && !m_windowAtEof)) Fill(at);
         const int64_t available = m_start + static_cast<int64_t>(m_window.size()) - at;
@@ -70,13 +76,15 @@ private:
 
     void Fill(int64_t at)
     {
+        const int64_t wanted = std::min(kWindow, m_size - at);
         m_file.SeekRead(at);
-        m_file.Read(m_window, kWindow);
+        m_file.Read(m_window, wanted);
         m_start = at;
         m_windowAtEof = static_cast<int64_t>(m_window.size()) < kWindow;
     }
 
     CFileStream& m_file;
+    const int64_t m_size;
     std::string m_window;
     int64_t m_start = -1;
     bool m_windowAtEof = false;
@@ -151,6 +159,7 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
     log.reserve(kLogPiece + 16 * 1024);
 
     NameReader names(loader.file);
+    NoteTagEntriesWritten(loader.table, loaded);
     for (int i = 0; i < loaded; ++i) {
         const size_t at = size_t(kEntrySize) * static_cast<size_t>(i);
         const uint32_t e = first + kEntrySize * static_cast<uint32_t>(i);

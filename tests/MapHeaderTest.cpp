@@ -192,7 +192,7 @@ TEST_F(MapHeaderTest, AFileCutAnywhereInsideItsHeaderIsIdentifiedAsNothing)
     const std::string whole = MapBuilder::Xbox().MapName("bloodgulch").Build(&layout);
     const std::string indexOffset = IntToHex(static_cast<int32_t>(layout.indexOffset)).GetString();
     for (size_t cut = 0; cut <= 0x62; ++cut) {
-        ResetMapState();
+        ResetMapLoadState();
         WriteFileBytes("short.map", whole.substr(0, cut));
         g_strMapFileName = "short.map";
         OpenMapFile();
