@@ -4,7 +4,8 @@
 //     build/dev/tests/travik_screenshot docs/main-window.png
 //
 // It opens the map as a user does (File > Open Mapfile, the file chooser),
-// opens "Tag Class Set 1" and its bitmaps, selects one, and saves the window.
+// opens "Tag Class Set 1" and its bitmaps, selects their class node (a tag would
+// open its Tag Controls dialog), and saves the window.
 #include "app/App.h"
 #include "map/MapState.h"
 #include "platform/Presenter.h"
@@ -125,13 +126,15 @@ int main(int argc, char** argv)
         QModelIndex tag = items->IndexOf(g_Tags[1].m_hItem1);
         tree()->expand(tag.parent().parent());
         tree()->expand(tag.parent());
-        tree()->setCurrentIndex(tag);
+        // The class node: selecting a tag would open its Tag Controls dialog.
+        tree()->setCurrentIndex(tag.parent());
         tree()->scrollToTop();
         tree()->setFocus();
         return true;
     });
     script.Then([&] {
         QCoreApplication::processEvents();
+        if (main() == nullptr) return false;
         saved = main()->grab().save(QString::fromStdString(output.string()), "PNG");
         main()->Dialog().EndDialog(IDCANCEL);
         return true;
