@@ -948,6 +948,8 @@ QMenu* DialogWindow::PopUpSystemMenu(std::optional<QPoint> at)
         // Moving and sizing belong to the window manager (its title bar and
         // edges); the menu offers only what it can carry out.
         if (item.id == SC_MOVE || item.id == SC_SIZE) continue;
+        // A window with an owner does not minimise alone (see Build).
+        if (parentWidget() != nullptr && (item.id == SC_MINIMIZE || item.id == SC_RESTORE)) continue;
         QAction* action = popup->addAction(ToQt(item.text));
         action->setEnabled(item.IsEnabled());
         action->setData(item.id);

@@ -169,6 +169,13 @@ TEST_F(WindowBehaviourTest, TitleBarsOfferOnlyWhatTheTemplateHasAndOwnedWindowsD
         EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
         EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
         EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+        // Nor does its system menu offer to minimise it.
+        QMenu* menu = nested->PopUpSystemMenu();
+        QStringList texts;
+        for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+            if (!action->isSeparator()) texts << action->text();
+        EXPECT_EQ(texts, QStringList({"&Close\tAlt+F4"}));
+        if (menu) menu->close();
         nested->showMinimized();
         return true;
     });
@@ -401,6 +408,15 @@ TEST_F(WindowBehaviourTest, TheMainWindowGrowsWithItsTreeWhileDialogsKeepTheirSi
         EXPECT_FALSE(about->IsResizable());
         EXPECT_EQ(about->minimumSize(), about->maximumSize());
         PressKey(*about, Qt::Key_Escape);
+        return true;
+    });
+    user.Then("choose Tools > Direct Inject without a map", [&] {
+        return Window("Project Travik") && ChooseMenu(*Window("Project Travik"), {"&Tools", "&Direct Inject"});
+    });
+    user.Then("close the message box with c, its Close button's letter", [&] {
+        DialogWindow* box = Window("Message");
+        if (box == nullptr || QApplication::focusWidget() != box->ControlWidget(IDCANCEL)) return false;
+        QTest::keyClick(QApplication::focusWidget(), 'c');
         return true;
     });
     user.Then("close", [&] {
