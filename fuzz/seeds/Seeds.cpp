@@ -10,6 +10,7 @@ struct Target {
 // A new fuzz target adds its line here.
 constexpr Target kTargets[] = {
     {"MapLoadFuzz", &MapLoadSeeds},
+    {"MetadataInjectFuzz", &MetadataInjectSeeds},
 };
 } // namespace
 

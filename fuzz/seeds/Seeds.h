@@ -20,5 +20,6 @@ std::vector<std::string> SeededTargets();
 
 // One function per target.
 std::vector<Seed> MapLoadSeeds();
+std::vector<Seed> MetadataInjectSeeds();
 
 } // namespace travik::fuzz
