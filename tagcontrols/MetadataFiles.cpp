@@ -39,6 +39,9 @@ bool IsExistingFile(const CString& name)
 // name would cut the map to the tag's metadata.
 bool IsAnOpenMap(const CString& name) { return g_MapFile.IsSameFile(name) || g_InputMapFile.IsSameFile(name); }
 
+// A line break in a header line would move line 7, the size.
+bool HoldsLineBreak(const CString& text) { return text.Bytes().find('\n') != std::string::npos; }
+
 CString SizeRefusedText(int32_t size)
 {
     CString text;
@@ -90,6 +93,12 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         tell(text);
         return false;
     }
+    if (HoldsLineBreak(tag.m_strName) || HoldsLineBreak(tag.m_strClass1) || HoldsLineBreak(tag.m_strClass2) ||
+        HoldsLineBreak(tag.m_strClass3)) {
+        tell("The name or a class code of this tag holds a line break, which the data file cannot hold. Metadata "
+             "was not saved.");
+        return false;
+    }
     for (const CString& name : {metaFileName, dataFileName}) {
         if (IsAnOpenMap(name)) {
             tell("The file " + Quoted(name) + " is an open map file. Metadata was not saved.");
@@ -106,9 +115,24 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
 
     written = StartDataFile(dataFileName) && WriteDataFileHeader(g_DataFile, tag);
     RecordWriteResult records;
+    int64_t notWritten = 0;
     if (written) {
         const RecordSource source{g_Tags, LoadedTagCount(g_IndexHeader), HexToInt(g_strMagic), metaOffset};
-        records = WriteDataFileRecords(g_DataFile, metadata.raw, source);
+        // A record the reader would take apart otherwise than written could
+        // be applied as another tag's, or as a record made of a name's
+        // pieces: it is not written, and an inject leaves its bytes as saved.
+        records.complete = CollectDataFileRecords(metadata.raw, source, [&](const DataFileRecord& record) {
+            if (!RecordReadsBackWhole(record)) {
+                ++notWritten;
+                return true;
+            }
+            if (!g_DataFile.Write(FormatDataFileRecord(record))) {
+                records.ok = false;
+                return false;
+            }
+            ++records.records;
+            return true;
+        });
         written = records.ok;
     }
     CloseDataFile();
@@ -123,6 +147,16 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
                     static_cast<long long>(kMaxDataFileRecords), dataFileName.GetString());
         tell(text);
         return false;
+    }
+    if (notWritten > 0) {
+        CString text;
+        text.Format(notWritten == 1
+                        ? "%lld reference of this tag was not written to the data file: the name or class of the tag "
+                          "it names cannot be read back from it. An inject leaves it as saved."
+                        : "%lld references of this tag were not written to the data file: the names or classes of "
+                          "the tags they name cannot be read back from it. An inject leaves them as saved.",
+                    static_cast<long long>(notWritten));
+        tell(text);
     }
     tell(kMetadataSavedMessage);
     return true;

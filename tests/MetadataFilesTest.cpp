@@ -161,6 +161,58 @@ TEST_F(MetadataFilesTest, SaveRefusesWhatItCannotDoWholeAndNamesTheFile)
     EXPECT_EQ(ReadFileBytes("m.data"), kHeadTop + "u\r\nbitm\r\n\r\n\r\n16\r\n");
 }
 
+// Names and classes that the data file cannot carry: a record that would
+// read back as another (or as a record made of a name's pieces) is not
+// written, and a line break in the header refuses the save, so a saved pair
+// injected over its own tag never changes the map.
+TEST_F(MetadataFilesTest, NamesTheDataFileCannotCarryNeverMisleadTheInject)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("obje", "a|b|\r\nReflexive|8|4096|\r\n");
+    map.AddTag("a|bc", "x");
+    map.AddTag("obje", "x|a");
+    map.AddTag("obje", "y|\r\nz");  // its only '|' is the name's first: read back whole
+    map.AddTag("weap", "source").MetaSize(0x40).Bytes(8, "ABCD").IdRef(0x20, 0).IdRef(0x28, 1).IdRef(0x30, 3);
+    map.AddTag("bitm", "end").MetaSize(4);
+    const MapLayout layout = Open(map);
+    const std::string before = MapBytes();
+    ASSERT_TRUE(Save("s.meta", 4));
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "2 references of this tag were not written to the data file: the names or classes of the "
+                            "tags they name cannot be read back from it. An inject leaves them as saved.",
+                            "Metadata saved successfully."}));
+    EXPECT_EQ(ReadFileBytes("s.meta.data"), kHeadTop + "source\r\nweap\r\n\r\n\r\n" +
+                                                std::to_string(layout.LoadedMetaSize(4)) +
+                                                "\r\nLoneID|48|y|\r\r\nz|obje|\r\n");
+    messages.clear();
+    ASSERT_TRUE(Inject("s.meta", 4));
+    EXPECT_EQ(messages, std::vector<std::string>{"Inject completed successfully."});
+    EXPECT_EQ(MapBytes(), before);
+
+    // A line break in the name or a class code would move line 7.
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"name", [] { g_Tags[4].m_strName = "s\n\n\n\n4"; }},
+        {"first class", [] { g_Tags[4].m_strClass1 = "we\np"; }},
+        {"third class", [] { g_Tags[4].m_strClass3 = "\n\n\n\n"; }},
+    };
+    for (const Case& c : cases) {
+        const TagEntry kept = g_Tags[4];
+        c.arrange();
+        messages.clear();
+        EXPECT_FALSE(Save("h.meta", 4)) << c.what;
+        EXPECT_EQ(messages, std::vector<std::string>{"The name or a class code of this tag holds a line break, which "
+                                                     "the data file cannot hold. Metadata was not saved."})
+            << c.what;
+        EXPECT_FALSE(std::filesystem::exists("h.meta")) << c.what;
+        EXPECT_FALSE(std::filesystem::exists("h.meta.data")) << c.what;
+        g_Tags[4] = kept;
+    }
+}
+
 TEST_F(MetadataFilesTest, CorrectedInjectRepointsByNameAndRebasesIntoAnotherMap)
 {
     MapBuilder one = MapBuilder::Xbox();
