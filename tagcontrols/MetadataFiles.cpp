@@ -106,6 +106,16 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         }
     }
 
+    // Through a link the data file may be the metadata file itself, which
+    // writing the data file would cut.
+    std::error_code linkError;
+    if (std::filesystem::equivalent(std::filesystem::path(metaFileName.Bytes()),
+                                    std::filesystem::path(dataFileName.Bytes()), linkError)) {
+        tell("The data file " + Quoted(dataFileName) + " is the metadata file " + Quoted(metaFileName) +
+             " under another name. Metadata was not saved.");
+        return false;
+    }
+
     bool written = g_MetaFile.Open(metaFileName, CFileStream::kWriteBinaryNew) && g_MetaFile.Write(metadata.raw);
     g_MetaFile.Close();
     if (!written) {

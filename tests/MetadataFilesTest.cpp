@@ -213,6 +213,29 @@ TEST_F(MetadataFilesTest, NamesTheDataFileCannotCarryNeverMisleadTheInject)
     }
 }
 
+// A save never cuts a file it reads or writes: the open map under the data
+// file's name, or a data file that is the metadata file under another name.
+TEST_F(MetadataFilesTest, SaveNeverWritesOverTheMapOrItsOwnMetadataFile)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "t").MetaSize(16).IdRef(4, 0);
+    map.AddTag("bitm", "end").MetaSize(4);
+    Open(map, "z.data");
+    const std::string before = ReadFileBytes("z.data");
+    EXPECT_FALSE(Save("z", 0));
+    EXPECT_EQ(messages, std::vector<std::string>{"The file 'z.data' is an open map file. Metadata was not saved."});
+    EXPECT_EQ(ReadFileBytes("z.data"), before);
+    EXPECT_FALSE(std::filesystem::exists("z"));
+
+    WriteFileBytes("m", "kept");
+    std::filesystem::create_symlink("m", "m.data");
+    messages.clear();
+    EXPECT_FALSE(Save("m", 0));
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "The data file 'm.data' is the metadata file 'm' under another name. Metadata was not saved."});
+    EXPECT_EQ(ReadFileBytes("m"), "kept");
+}
+
 TEST_F(MetadataFilesTest, CorrectedInjectRepointsByNameAndRebasesIntoAnotherMap)
 {
     MapBuilder one = MapBuilder::Xbox();
