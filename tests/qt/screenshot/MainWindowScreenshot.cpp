@@ -13,23 +13,15 @@
 #include "platform/qt/QtPresenter.h"
 #include "platform/qt/TreeModel.h"
 #include "res/ResourceIds.h"
+#include "tests/qt/screenshot/ScreenshotSupport.h"
 #include "tests/support/MapBuilder.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyleFactory>
-#include <QTimer>
 #include <QTreeView>
 
-#include <clocale>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,46 +46,14 @@ MapBuilder ScreenshotMap()
     return map;
 }
 
-// Steps polled from a timer, which fires inside the modal loops.
-class Script {
-public:
-    void Then(std::function<bool()> step) { m_steps.push_back(std::move(step)); }
-    void Start()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (++m_ticks > 2000) {
-                std::fputs("travik_screenshot: the main window did not get there\n", stderr);
-                std::_Exit(1);
-            }
-            if (m_next < m_steps.size() && m_steps[m_next]()) ++m_next;
-        });
-        m_timer.start(10);
-    }
-
-private:
-    std::vector<std::function<bool()>> m_steps;
-    size_t m_next = 0;
-    int m_ticks = 0;
-    QTimer m_timer;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    using namespace travik::screenshot;
     std::filesystem::path output = std::filesystem::absolute(argc > 1 ? argv[1] : "main-window.png");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    static int qtArgc = 1;
-    static char name[] = "travik_screenshot";
-    static char* qtArgv[] = {name, nullptr};
-    QApplication application(qtArgc, qtArgv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-
-    std::string scratch = (std::filesystem::temp_directory_path() / "travik-screenshot-XXXXXX").string();
-    if (mkdtemp(scratch.data()) == nullptr) return 1;
-    std::filesystem::current_path(scratch);
+    Session session("travik_screenshot");
+    if (!session.Ready()) return 1;
     ScreenshotMap().Write("bloodgulch.map");
 
     qtpresenter::QtPresenter presenter;
@@ -105,21 +65,14 @@ int main(int argc, char** argv)
     auto tree = [&] { return dynamic_cast<QTreeView*>(main()->ControlWidget(IDC_TAG_TREE)); };
 
     bool saved = false;
-    Script script;
+    Script script("travik_screenshot");
     script.Then([&] {
         if (main() == nullptr) return false;
         QMenu* file = main()->MenuBar()->actions().front()->menu();
         file->actions().front()->trigger(); // File > Open Mapfile
         return true;
     });
-    script.Then([&] {
-        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* fileName = chooser ? chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (fileName == nullptr) return false;
-        fileName->setText(QStringLiteral("bloodgulch.map"));
-        static_cast<QDialog*>(chooser)->accept();
-        return true;
-    });
+    script.Then([&] { return ChooseFile("bloodgulch.map"); });
     script.Then([&] {
         if (main() == nullptr || tree()->model()->rowCount() != 3) return false;
         auto* items = dynamic_cast<qtpresenter::TreeModel*>(tree()->model());
@@ -133,23 +86,13 @@ int main(int argc, char** argv)
         return true;
     });
     script.Then([&] {
-        QCoreApplication::processEvents();
         if (main() == nullptr) return false;
-        saved = main()->grab().save(QString::fromStdString(output.string()), "PNG");
+        saved = SavePicture(main(), output);
         main()->Dialog().EndDialog(IDCANCEL);
         return true;
     });
     script.Start();
     AfxWinMain(theApp);
     SetPresenter(nullptr);
-
-    std::error_code ignored;
-    std::filesystem::current_path(output.parent_path(), ignored);
-    std::filesystem::remove_all(scratch, ignored);
-    if (!saved) {
-        std::fprintf(stderr, "travik_screenshot: could not write %s\n", output.string().c_str());
-        return 1;
-    }
-    std::printf("%s\n", output.string().c_str());
-    return 0;
+    return session.Finish(saved, output);
 }

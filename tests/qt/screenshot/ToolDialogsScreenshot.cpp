@@ -12,6 +12,7 @@
 #include "platform/qt/DialogWindow.h"
 #include "platform/qt/QtPresenter.h"
 #include "res/ResourceIds.h"
+#include "tests/qt/screenshot/ScreenshotSupport.h"
 #include "tests/support/MapBuilder.h"
 #include "tools/ExportDialog.h"
 #include "tools/HaloMapInfo.h"
@@ -21,10 +22,8 @@
 #include "tools/StringIndexDialog.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 #include <QTimer>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -95,18 +94,8 @@ bool Picture(qtpresenter::QtPresenter& presenter, CDialog& dialog, const std::fu
 int main(int argc, char** argv)
 {
     const std::filesystem::path folder = std::filesystem::absolute(argc > 1 ? argv[1] : ".");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    static int qtArgc = 1;
-    static char name[] = "travik_tools_screenshot";
-    static char* qtArgv[] = {name, nullptr};
-    QApplication application(qtArgc, qtArgv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-
-    std::string scratch = (std::filesystem::temp_directory_path() / "travik-screenshot-XXXXXX").string();
-    if (mkdtemp(scratch.data()) == nullptr) return 1;
-    std::filesystem::current_path(scratch);
+    travik::screenshot::Session session("travik_tools_screenshot");
+    if (!session.Ready()) return 1;
     g_LogFile.Open("Log.txt", CFileStream::kLogFile);
     travik::test::OpenBuiltMap(ScreenshotMap(), "bloodgulch.map");
     travik::test::LoadOpenMap(nullptr);
@@ -153,13 +142,5 @@ int main(int argc, char** argv)
     g_MapFile.Close();
     g_LogFile.Close();
 
-    std::error_code ignored;
-    std::filesystem::current_path(folder, ignored);
-    std::filesystem::remove_all(scratch, ignored);
-    if (!ok) {
-        std::fprintf(stderr, "travik_tools_screenshot: could not write the pictures into %s\n", folder.string().c_str());
-        return 1;
-    }
-    std::printf("%s\n", folder.string().c_str());
-    return 0;
+    return session.Finish(ok, folder);
 }
