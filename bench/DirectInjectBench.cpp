@@ -1,6 +1,7 @@
 // The Direct Injection dialog's reference list and Direct inject of a
 // 1,000,000-byte source tag with many references, between two maps of
 // 5000 tags each ("Temp.data" written and read back, the map written).
+#include "bench/BenchSupport.h"
 #include "directinject/DirectInject.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
@@ -60,15 +61,9 @@ void WriteMaps()
 void PrepareOnce()
 {
     static bool done = false;
+    EnterScratchFolder("travik-injectbench");
     if (done) return;
     done = true;
-    std::string pattern = (std::filesystem::temp_directory_path() / "travik-injectbench-XXXXXX").string();
-    static std::filesystem::path dir = mkdtemp(pattern.data());
-    std::filesystem::current_path(dir);
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    });
     WriteMaps();
 }
 

@@ -1,5 +1,6 @@
 // Opening a map and loading its index: the log entry written and the three
 // class sets of the main tree built, as File > Open Mapfile does.
+#include "bench/BenchSupport.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
@@ -22,16 +23,7 @@ const char* const kClasses[] = {"bitm", "obje", "unit", "weap", "snd!", "shdr", 
 // written once per entry count into a scratch directory.
 std::string MapFileFor(int entries)
 {
-    static std::filesystem::path dir;
-    if (dir.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "travik-bench-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-        std::filesystem::current_path(dir);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
-    }
+    EnterScratchFolder("travik-bench");
     std::string name = "bench" + std::to_string(entries) + ".map";
     if (!std::filesystem::exists(name)) {
         MapBuilder map = MapBuilder::Xbox();

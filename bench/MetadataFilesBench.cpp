@@ -1,6 +1,7 @@
 // Save Metadata and corrected Inject Metadata of a 1,000,000-byte tag with
 // many references in a map of 5000 tags: both files written, then read back
 // and applied over the same tag.
+#include "bench/BenchSupport.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
@@ -50,22 +51,12 @@ void WriteMap()
 void OpenMap()
 {
     static bool written = false;
+    EnterScratchFolder("travik-metabench");
     if (!written) {
         written = true;
-        std::string pattern = (std::filesystem::temp_directory_path() / "travik-metabench-XXXXXX").string();
-        static std::filesystem::path dir = mkdtemp(pattern.data());
-        std::filesystem::current_path(dir);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
         WriteMap();
     }
-    ResetMapState();
-    g_LogFile.Open("Log.txt", CFileStream::kLogFile);
-    g_strMapFileName = "bench.map";
-    OpenMapFile();
-    LoadOpenMap(nullptr);
+    OpenAndLoadMap("bench.map");
 }
 
 void SaveMetadataOfAOneMegabyteTag(benchmark::State& state)

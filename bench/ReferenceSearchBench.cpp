@@ -1,6 +1,7 @@
 // The metadata scanner and the reference search passes over a 1 MB block
 // of a 5000-tag map whose EoF position is 0x11600000, and the exhaustive
 // search on a reduced range for comparison.
+#include "bench/BenchSupport.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
 #include "tagcontrols/ReferenceSearch.h"
@@ -32,13 +33,7 @@ struct Fixture {
     Fixture()
     {
         // The scan leaves "Temp.meta" in the current directory.
-        std::string pattern = (std::filesystem::temp_directory_path() / "travik-refbench-XXXXXX").string();
-        static std::filesystem::path dir = mkdtemp(pattern.data());
-        std::filesystem::current_path(dir);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
+        EnterScratchFolder("travik-refbench");
 
         ResetMapState();
         FillTagClassTable();

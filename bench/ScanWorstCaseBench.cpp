@@ -3,6 +3,7 @@
 // multiplier, top bits as the slot: the lookup structure the fast search
 // once used), tags whose identifiers do the same, and a broken map (EoF
 // position 0xFFFFFFFF, magic 0) whose pointer range holds every value.
+#include "bench/BenchSupport.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
 #include "tagcontrols/ReferenceSearch.h"
@@ -28,16 +29,7 @@ constexpr int kTags = 5000;
 void EnterScratchDirectory()
 {
     // The scan leaves "Temp.meta" in the current directory.
-    static bool entered = false;
-    if (entered) return;
-    entered = true;
-    std::string pattern = (std::filesystem::temp_directory_path() / "travik-worstbench-XXXXXX").string();
-    static std::filesystem::path dir = mkdtemp(pattern.data());
-    std::filesystem::current_path(dir);
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    });
+    EnterScratchFolder("travik-worstbench");
 }
 
 // Four-byte words in [lo, hi] whose key (length 4 in the high half, the

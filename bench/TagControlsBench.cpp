@@ -2,6 +2,7 @@
 // 5000 tags: Scan Metadata with every box on, end to end (the read, the
 // scan, the tree items, the records, the controls shown again, the item
 // limit's message), and Update Item re-pointing a Dependency of that tag.
+#include "bench/BenchSupport.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapLoad.h"
@@ -64,22 +65,12 @@ void WriteMap()
 void OpenMap()
 {
     static bool written = false;
+    EnterScratchFolder("travik-tagbench");
     if (!written) {
         written = true;
-        std::string pattern = (std::filesystem::temp_directory_path() / "travik-tagbench-XXXXXX").string();
-        static std::filesystem::path dir = mkdtemp(pattern.data());
-        std::filesystem::current_path(dir);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
         WriteMap();
     }
-    ResetMapState();
-    g_LogFile.Open("Log.txt", CFileStream::kLogFile);
-    g_strMapFileName = "bench.map";
-    OpenMapFile();
-    LoadOpenMap(nullptr);
+    OpenAndLoadMap("bench.map");
 }
 
 template <class T> T& Control(CDialog& d, int id) { return *dynamic_cast<T*>(d.GetDlgItem(id)); }
