@@ -84,13 +84,7 @@ int main(int argc, char** argv)
     SetPresenter(&presenter);
     bool saved = false;
     Script script("travik_inject_screenshot");
-    script.Then([&] {
-        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
-        if (main == nullptr) return false;
-        main->MenuBar()->actions().front()->menu()->actions().front()->trigger(); // File > Open Mapfile
-        return true;
-    });
-    script.Then([&] { return ChooseFile("bloodgulch.map"); });
+    script.OpenMapFromTheMenu(presenter, "bloodgulch.map");
     script.Then([&] {
         qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
         if (main == nullptr || !g_MapFile.IsOpen()) return false;
@@ -117,19 +111,7 @@ int main(int argc, char** argv)
         SelectTreeItem(dialog, IDC_GET_FROM_TREE, g_InputTags[5].m_hItem2);
         return true;
     });
-    script.Then([&] {
-        qtpresenter::DialogWindow* dialog = Innermost(presenter, "Direct Injection");
-        if (dialog == nullptr) return false;
-        saved = SavePicture(dialog, output);
-        dialog->Dialog().EndDialog(IDCANCEL);
-        return true;
-    });
-    script.Then([&] {
-        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
-        if (main == nullptr) return false;
-        main->Dialog().EndDialog(IDCANCEL);
-        return true;
-    });
+    script.PictureAndClose(presenter, "Direct Injection", output, saved);
     script.Start();
     AfxWinMain(theApp);
     SetPresenter(nullptr);

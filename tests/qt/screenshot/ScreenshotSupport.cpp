@@ -4,8 +4,11 @@
 #include "platform/qt/QtPresenter.h"
 #include "platform/qt/TreeModel.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStyleFactory>
 #include <QTreeView>
 
@@ -58,6 +61,35 @@ void Script::Start()
         if (m_next < m_steps.size() && m_steps[m_next]()) ++m_next;
     });
     m_timer.start(10);
+}
+
+void Script::OpenMapFromTheMenu(qtpresenter::QtPresenter& presenter, const char* file)
+{
+    Then([&presenter] {
+        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
+        if (main == nullptr) return false;
+        main->MenuBar()->actions().front()->menu()->actions().front()->trigger(); // File > Open Mapfile
+        return true;
+    });
+    Then([file] { return ChooseFile(file); });
+}
+
+void Script::PictureAndClose(qtpresenter::QtPresenter& presenter, const char* caption,
+                             const std::filesystem::path& picture, bool& saved)
+{
+    Then([&presenter, caption, picture, &saved] {
+        qtpresenter::DialogWindow* dialog = Innermost(presenter, caption);
+        if (dialog == nullptr) return false;
+        saved = SavePicture(dialog, picture);
+        dialog->Dialog().EndDialog(IDCANCEL);
+        return true;
+    });
+    Then([&presenter] {
+        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
+        if (main == nullptr) return false;
+        main->Dialog().EndDialog(IDCANCEL);
+        return true;
+    });
 }
 
 qtpresenter::DialogWindow* Innermost(qtpresenter::QtPresenter& presenter, const char* caption)

@@ -50,6 +50,12 @@ class Script {
 public:
     explicit Script(const char* program) : m_program(program) {}
     void Then(std::function<bool()> step) { m_steps.push_back(std::move(step)); }
+    // File > Open Mapfile in the main window, the file chosen.
+    void OpenMapFromTheMenu(qtpresenter::QtPresenter& presenter, const char* file);
+    // The picture of the innermost window with this caption, then that
+    // window and the main window closed.
+    void PictureAndClose(qtpresenter::QtPresenter& presenter, const char* caption,
+                         const std::filesystem::path& picture, bool& saved);
     void Start();
 
 private:

@@ -69,13 +69,7 @@ int main(int argc, char** argv)
     SetPresenter(&presenter);
     bool saved = false;
     Script script("travik_tagcontrols_screenshot");
-    script.Then([&] {
-        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
-        if (main == nullptr) return false;
-        main->MenuBar()->actions().front()->menu()->actions().front()->trigger(); // File > Open Mapfile
-        return true;
-    });
-    script.Then([&] { return ChooseFile("bloodgulch.map"); });
+    script.OpenMapFromTheMenu(presenter, "bloodgulch.map");
     script.Then([&] {
         qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
         if (main == nullptr || !g_MapFile.IsOpen()) return false;
@@ -98,19 +92,7 @@ int main(int argc, char** argv)
         SelectTreeItem(dialog, IDC_SCANNER_TREE, g_ScanRecords[1].m_hItem);
         return true;
     });
-    script.Then([&] {
-        qtpresenter::DialogWindow* dialog = Innermost(presenter, "Tag Controls");
-        if (dialog == nullptr) return false;
-        saved = SavePicture(dialog, output);
-        dialog->Dialog().EndDialog(IDCANCEL);
-        return true;
-    });
-    script.Then([&] {
-        qtpresenter::DialogWindow* main = Innermost(presenter, "Project Travik");
-        if (main == nullptr) return false;
-        main->Dialog().EndDialog(IDCANCEL);
-        return true;
-    });
+    script.PictureAndClose(presenter, "Tag Controls", output, saved);
     script.Start();
     AfxWinMain(theApp);
     SetPresenter(nullptr);
