@@ -127,6 +127,31 @@ QString WithoutMnemonic(const QString& text)
     return plain;
 }
 
+// Qt's button caption cannot wrap, so a caption that may is a label inside
+// the button that leaves every click to the button.
+QLabel* NewWrappingCaption(QAbstractButton* button, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(button);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(alignment);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+// The label shows the caption without its marking '&'; the button keeps the
+// mnemonic as its shortcut.
+void ShowCaption(QAbstractButton* button, QLabel* wrappingCaption, const QString& text)
+{
+    if (wrappingCaption) {
+        wrappingCaption->setText(WithoutMnemonic(text));
+        button->setText(QString());
+        button->setShortcut(QKeySequence::mnemonic(text));
+    } else {
+        button->setText(text);
+    }
+}
+
 class PushButtonView : public ControlView {
 public:
     PushButtonView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
@@ -146,12 +171,7 @@ public:
                 "QPushButton:disabled { color: palette(mid); border-color: palette(mid); }"));
         }
         if (Has(control, ctl::MultiLineText)) {
-            // A caption that wraps: a label inside the button.
-            m_label = new QLabel(m_button);
-            m_label->setWordWrap(true);
-            m_label->setAlignment(Qt::AlignCenter);
-            m_label->setTextFormat(Qt::PlainText);
-            m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            m_label = NewWrappingCaption(m_button, Qt::AlignCenter);
             auto* layout = new QVBoxLayout(m_button);
             layout->setContentsMargins(3, 1, 3, 1);
             layout->addWidget(m_label);
@@ -164,18 +184,7 @@ public:
     }
 
 protected:
-    void Show(CWnd& model) override
-    {
-        QString text = ToQt(model.WindowText());
-        if (m_label) {
-            m_label->setText(WithoutMnemonic(text));
-            m_button->setText(QString());
-            QKeySequence mnemonic = QKeySequence::mnemonic(text);
-            m_button->setShortcut(mnemonic);
-        } else {
-            m_button->setText(text);
-        }
-    }
+    void Show(CWnd& model) override { ShowCaption(m_button, m_label, ToQt(model.WindowText())); }
 
 private:
     QPushButton* m_button = nullptr;
@@ -206,12 +215,8 @@ public:
         m_widget = m_box;
         if (Has(control, ctl::LeftText)) m_box->setLayoutDirection(Qt::RightToLeft);
         if (Has(control, ctl::MultiLineText)) {
-            // A caption that wraps: a label beside the indicator.
-            m_label = new QLabel(m_box);
-            m_label->setWordWrap(true);
-            m_label->setTextFormat(Qt::PlainText);
-            m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+            // The caption stands beside the indicator.
+            m_label = NewWrappingCaption(m_box, Qt::AlignLeft | Qt::AlignVCenter);
             const int indent = m_box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, m_box) +
                                m_box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, m_box);
             auto* layout = new QHBoxLayout(m_box);
@@ -230,14 +235,7 @@ public:
 protected:
     void Show(CWnd& model) override
     {
-        QString text = ToQt(model.WindowText());
-        if (m_label) {
-            m_label->setText(WithoutMnemonic(text));
-            m_box->setText(QString());
-            m_box->setShortcut(QKeySequence::mnemonic(text));
-        } else {
-            m_box->setText(text);
-        }
+        ShowCaption(m_box, m_label, ToQt(model.WindowText()));
         int check = static_cast<CButton&>(model).GetCheck();
         m_box->setTristate(check == BST_INDETERMINATE);
         m_box->setCheckState(check == BST_CHECKED         ? Qt::Checked
