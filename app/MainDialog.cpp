@@ -138,12 +138,6 @@ void CMainDialog::OnOpenMapfile()
     }
 }
 
-void CMainDialog::ShowMessage(const CString& text)
-{
-    CMessageDialog dlgMessage;
-    dlgMessage.SetMessage(text);
-    dlgMessage.DoModal();
-}
 
 void CMainDialog::OnCloseMapfile()
 {

@@ -37,5 +37,4 @@ private:
     // again (without the class table and the colour) after a change.
     void RunLoadChain();
     void RunReloadChain();
-    void ShowMessage(const CString& text);
 };

@@ -19,3 +19,10 @@ void CMessageDialog::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_MESSAGE, m_strMessage);
 }
+
+void ShowMessage(const CString& text)
+{
+    CMessageDialog dlgMessage;
+    dlgMessage.SetMessage(text);
+    dlgMessage.DoModal();
+}

@@ -19,3 +19,6 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Shows the text in the message box and returns when the user closes it.
+void ShowMessage(const CString& text);

@@ -16,15 +16,6 @@ ON_NOTIFY(TVN_SELCHANGED, IDC_INJECT_INTO_TREE, &CDirectInjectDialog::OnSelchang
 ON_NOTIFY(TVN_SELCHANGED, IDC_GET_FROM_TREE, &CDirectInjectDialog::OnSelchangedGetFrom)
 END_MESSAGE_MAP()
 
-namespace {
-void ShowMessage(const CString& text)
-{
-    CMessageDialog dlgMessage;
-    dlgMessage.SetMessage(text);
-    dlgMessage.DoModal();
-}
-} // namespace
-
 CDirectInjectDialog::CDirectInjectDialog(CWnd* pParent) : CDialog(IDD_DIRECT_INJECT, pParent)
 {
     m_strStatus = "Load 2nd map.";

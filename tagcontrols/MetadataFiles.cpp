@@ -16,13 +16,6 @@ const char* const kInjectTooLargeMessage =
 const char* const kInjectUncorrectedDoneMessage = "Inject successfuly completed.";
 const char* const kInjectCorrectedDoneMessage = "Inject completed successfully.";
 
-void ShowMessageBox(const CString& text)
-{
-    CMessageDialog box;
-    box.SetMessage(text);
-    box.DoModal();
-}
-
 namespace {
 bool ValidTagIndex(int32_t tagIndex) { return tagIndex >= 0 && tagIndex < kMaxTags; }
 
@@ -65,13 +58,13 @@ void SaveMetadata(int32_t tagIndex)
     if (!ValidTagIndex(tagIndex)) return;
     const int32_t size = g_Tags[tagIndex].m_nMetaSize;
     if (size < 0 || size > kWorkingMetadataSize) {
-        ShowMessageBox(SizeRefusedText(size));
+        ShowMessage(SizeRefusedText(size));
         return;
     }
     CFileDialog chooser(FALSE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (chooser.DoModal() != IDOK) return;
     g_strMetaFileName = chooser.GetFileName();
-    SaveMetadataPair(g_strMetaFileName, tagIndex, ShowMessageBox);
+    SaveMetadataPair(g_strMetaFileName, tagIndex, ShowMessage);
 }
 
 bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const MessageSink& tell)
@@ -178,7 +171,7 @@ void InjectMetadata(int32_t tagIndex, bool correct)
     CFileDialog chooser(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (chooser.DoModal() != IDOK) return;
     g_strMetaFileName = chooser.GetFileName();
-    InjectMetadataPair(g_strMetaFileName, tagIndex, correct, ShowMessageBox);
+    InjectMetadataPair(g_strMetaFileName, tagIndex, correct, ShowMessage);
 }
 
 bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool correct, const MessageSink& tell)

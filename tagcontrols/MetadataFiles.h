@@ -10,8 +10,6 @@
 
 // How the operations tell the user: one message box per text.
 using MessageSink = std::function<void(const CString&)>;
-// The editor's message box.
-void ShowMessageBox(const CString& text);
 
 // The button handlers' work: the file chooser, then the pair. Both report
 // in the message box.

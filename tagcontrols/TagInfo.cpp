@@ -53,13 +53,6 @@ std::string ClassCodeBytes(const CString& code)
 
 } // namespace
 
-void ShowTagInfoMessage(const CString& text)
-{
-    CMessageDialog box;
-    box.SetMessage(text);
-    box.DoModal();
-}
-
 CString MapWriteFailedMessage()
 {
     CString text;
@@ -265,7 +258,7 @@ void CTagInfo::OnSaveChanges()
     const int64_t fileSize = g_MapFile.FileSize();
     for (const Place& place : writes) {
         if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
-            ShowTagInfoMessage(EntryOutsideMapMessage());
+            ShowMessage(EntryOutsideMapMessage());
             return;
         }
     }
@@ -280,14 +273,14 @@ void CTagInfo::OnSaveChanges()
     }
     g_bTagChanged = true;
     if (failed) {
-        ShowTagInfoMessage(MapWriteFailedMessage());
+        ShowMessage(MapWriteFailedMessage());
         return;
     }
     m_saved = written;
     m_nNameOffset = nameOffset;
     m_nNameLength = nameLength;
     if (moved) g_bUpdateNameLocation = false;
-    if (longNameRefused) ShowTagInfoMessage(kLongNameNotWrittenMessage);
-    if (outOfRangeRefused) ShowTagInfoMessage(kMovedNameOutOfRangeMessage);
+    if (longNameRefused) ShowMessage(kLongNameNotWrittenMessage);
+    if (outOfRangeRefused) ShowMessage(kMovedNameOutOfRangeMessage);
 }
 

@@ -11,7 +11,6 @@
 #include <string>
 
 // Messages of the dialog (also used by its metadata file handlers).
-void ShowTagInfoMessage(const CString& text);
 CString MapWriteFailedMessage();
 extern const char* const kLongNameNotWrittenMessage;
 extern const char* const kMovedNameOutOfRangeMessage;

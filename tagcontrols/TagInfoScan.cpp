@@ -2,6 +2,7 @@
 // selection of a scan result and Update Item.
 #include "tagcontrols/TagInfo.h"
 
+#include "app/MessageDialog.h"
 #include "map/HexCodec.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
@@ -111,7 +112,7 @@ void CTagInfo::OnScanMetadata()
         ++n;
     }
     UpdateData(FALSE);
-    for (const CString& message : result.messages) ShowTagInfoMessage(message);
+    for (const CString& message : result.messages) ShowMessage(message);
 }
 
 void CTagInfo::OnSelchangedScanTree(NMHDR* /*pNMHDR*/, LRESULT* pResult)
@@ -257,7 +258,7 @@ void CTagInfo::OnUpdateItem()
         CString text;
         text.Format("The metadata size of this tag (%d bytes) is not between 0 and %d bytes. Nothing was written.",
                     tag.m_nMetaSize, kWorkingMetadataSize);
-        ShowTagInfoMessage(text);
+        ShowMessage(text);
         return;
     }
     // The block as stored: a write-back from the text form would turn
@@ -269,7 +270,7 @@ void CTagInfo::OnUpdateItem()
         CString text;
         text.Format("The map file ends after %d of this tag's %d metadata bytes. Nothing was written.",
                     static_cast<int>(block.size()), tag.m_nMetaSize);
-        ShowTagInfoMessage(text);
+        ShowMessage(text);
         return;
     }
 
@@ -277,14 +278,14 @@ void CTagInfo::OnUpdateItem()
     uint32_t end = 0;
     CString refusal;
     if (!PatchScanRecord(g_ScanRecords[m_nScanItem], block, first, end, refusal)) {
-        ShowTagInfoMessage(refusal);
+        ShowMessage(refusal);
         return;
     }
     // Bytes outside the patch are as read, so only the patched run is written.
     if (first < end) {
         g_MapFile.SeekWrite(static_cast<int64_t>(metaOffset) + first);
         if (!g_MapFile.Write(block.data() + first, end - first)) {
-            ShowTagInfoMessage(MapWriteFailedMessage());
+            ShowMessage(MapWriteFailedMessage());
             return;
         }
     }

@@ -55,13 +55,13 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
     // Creating the export file empties it: were it a map the editor has
     // open, the map would be lost and the copy read from an empty file.
     if (g_MapFile.IsSameFile(g_strMetaFileName) || g_InputMapFile.IsSameFile(g_strMetaFileName)) {
-        ReportToUser("The file '" + g_strMetaFileName + "' is a map open in the editor. Nothing was exported.");
+        ShowMessage("The file '" + g_strMetaFileName + "' is a map open in the editor. Nothing was exported.");
         return;
     }
 
     CFileStream exportFile;
     if (!exportFile.Open(g_strMetaFileName, CFileStream::kWriteBinaryNew)) {
-        ReportToUser("Could not open the file '" + g_strMetaFileName + "' for writing.");
+        ShowMessage("Could not open the file '" + g_strMetaFileName + "' for writing.");
         return;
     }
 
@@ -88,6 +88,6 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
         message.Format("The map file '%s' ends before the stretch to export does: '%s' holds %lld of its %lld bytes.",
                        g_strMapFileName.GetString(), g_strMetaFileName.GetString(), static_cast<long long>(copied),
                        static_cast<long long>(length));
-        ReportToUser(message);
+        ShowMessage(message);
     }
 }

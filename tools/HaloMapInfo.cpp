@@ -113,7 +113,7 @@ void CHaloMapInfo::OnSaveChanges()
     const int64_t fileSize = g_MapFile.FileSize();
     for (const FieldWrite& write : writes) {
         if (write.position + static_cast<int64_t>(write.bytes.size()) > fileSize) {
-            ReportToUser("The map file '" + g_strMapFileName +
+            ShowMessage("The map file '" + g_strMapFileName +
                          "' is too short to hold the changed fields. Nothing was written.");
             return;
         }

@@ -83,17 +83,17 @@ void CStringIndexDialog::OnUpdate()
     // Without a tag the map has no first name: entry 0 of the table may
     // still hold the offset of a map closed before.
     if (LoadedTagCount(g_IndexHeader) == 0) {
-        ReportToUser("The map has no tags, so it has no string index. Nothing was written.");
+        ShowMessage("The map has no tags, so it has no string index. Nothing was written.");
         return;
     }
     if (m_bTextIsRefusal && m_strText == m_strShownText) {
-        ReportToUser("The text is the message of a load that was refused, not names of the map. Nothing was written.");
+        ShowMessage("The text is the message of a load that was refused, not names of the map. Nothing was written.");
         return;
     }
     const std::string bytes = StringIndexBytes(m_strText, m_strShownText, m_storedBytes);
     const int64_t position = int64_t(HexToInt(g_Tags[0].m_strStringOffset)) + m_nStart;
     if (position + static_cast<int64_t>(bytes.size()) > g_MapFile.FileSize()) {
-        ReportToUser("The text would reach past the end of the map file '" + g_strMapFileName +
+        ShowMessage("The text would reach past the end of the map file '" + g_strMapFileName +
                      "'. Nothing was written.");
         return;
     }

@@ -3,16 +3,9 @@
 #include "app/MessageDialog.h"
 #include "map/MapState.h"
 
-void ReportToUser(const CString& message)
-{
-    CMessageDialog dlgMessage;
-    dlgMessage.SetMessage(message);
-    dlgMessage.DoModal();
-}
-
 void ReportWriteFailure(const CString& fileName)
 {
-    ReportToUser("Could not write to the file '" + fileName + "'.");
+    ShowMessage("Could not write to the file '" + fileName + "'.");
 }
 
 bool WriteMapBytesAt(int64_t position, const std::string& bytes)

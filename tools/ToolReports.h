@@ -2,13 +2,13 @@
 // editor's message box, naming the file.
 #pragma once
 
+#include "app/MessageDialog.h"
 #include "platform/CString.h"
 #include "platform/FileStream.h"
 
 #include <cstdint>
 #include <string>
 
-void ReportToUser(const CString& message);
 // "Could not write to the file 'name'."
 void ReportWriteFailure(const CString& fileName);
 
