@@ -4,6 +4,7 @@
 #include "tagcontrols/DataFile.h"
 #include "tagcontrols/ReferenceSearch.h"
 #include "tagcontrols/WorkingMetadata.h"
+#include "tools/ToolReports.h"
 
 #include <algorithm>
 #include <string>
@@ -193,8 +194,7 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     for (const CString& problem : ApplyProblemMessages(summary)) tell(problem);
     if (notWritten > 0) tell(NotWrittenText(notWritten));
 
-    g_MapFile.SeekWrite(targetOffset);
-    if (!g_MapFile.Write(bytes)) {
+    if (!WriteMapBytesAt(targetOffset, bytes)) {
         tell("The map file '" + g_strMapFileName +
              "' could not be written: the target tag's metadata may be only partly replaced.");
         return;
