@@ -4,7 +4,6 @@
 #include "res/ResourceIds.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 BEGIN_MESSAGE_MAP(CHexFloatDialog, CDialog)
@@ -29,9 +28,7 @@ void CHexFloatDialog::OnFloatToHex()
     UpdateData(TRUE);
     uint32_t bits = 0;
     std::memcpy(&bits, &m_fDecimal, sizeof bits);
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", bits);
-    m_strHex = text;
+    m_strHex = IntToHex(static_cast<int32_t>(bits));
     UpdateData(FALSE);
 }
 

@@ -4,8 +4,6 @@
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
 
-#include <cstdio>
-
 BEGIN_MESSAGE_MAP(COptionsDialog, CDialog)
 ON_BN_CLICKED(IDC_OPTIONS_CHOOSE_TREE, &COptionsDialog::OnChooseTreeColor)
 ON_BN_CLICKED(IDC_OPTIONS_CHOOSE_LIST, &COptionsDialog::OnChooseListColor)
@@ -26,9 +24,7 @@ COLORREF ChosenColor()
 
 CString ColorText(COLORREF color)
 {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%x", color);
-    const CString padded = CString("000000") + hex;
+    const CString padded = CString("000000") + IntToHex(static_cast<int32_t>(color));
     return padded.Right(6);
 }
 

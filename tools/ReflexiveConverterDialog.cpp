@@ -5,21 +5,10 @@
 #include "res/ResourceIds.h"
 #include "tools/TextConverter.h"
 
-#include <cstdio>
-
 BEGIN_MESSAGE_MAP(CReflexiveConverterDialog, CDialog)
 ON_BN_CLICKED(IDC_REFLEXIVE_TO_OFFSET, &CReflexiveConverterDialog::OnReflexiveToOffset)
 ON_BN_CLICKED(IDC_REFLEXIVE_TO_REFLEXIVE, &CReflexiveConverterDialog::OnOffsetToReflexive)
 END_MESSAGE_MAP()
-
-namespace {
-CString UnsignedHex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", value);
-    return CString(text);
-}
-} // namespace
 
 CReflexiveConverterDialog::CReflexiveConverterDialog(CWnd* pParent)
     : CDialog(IDD_REFLEXIVE_CALCULATOR, pParent), m_strMagic(g_strMagic)
@@ -47,7 +36,7 @@ void CReflexiveConverterDialog::OnReflexiveToOffset()
     converter.SwapEndian();
     // An odd count of digits leaves the converter's message, which is read
     // as a number like any other text.
-    m_strOffset = UnsignedHex(HexToInt(converter.GetText()) - magic);
+    m_strOffset = IntToHex(static_cast<int32_t>(HexToInt(converter.GetText()) - magic));
     UpdateData(FALSE);
 }
 
@@ -58,7 +47,7 @@ void CReflexiveConverterDialog::OnOffsetToReflexive()
     const uint32_t value = HexToInt(m_strOffset) + magic;
 
     CTextConverter converter;
-    converter.SetText(UnsignedHex(value));
+    converter.SetText(IntToHex(static_cast<int32_t>(value)));
     converter.SwapEndian();
     m_strReflexive = converter.GetText();
     UpdateData(FALSE);
