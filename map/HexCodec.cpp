@@ -32,15 +32,13 @@ CString BytesToHex(CString bytes)
     return CString(std::move(out));
 }
 
-namespace {
-unsigned DigitValue(char c)
+unsigned HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
     if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
     if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
     return 0;
 }
-} // namespace
 
 uint32_t HexToInt(CString hex)
 {
@@ -50,7 +48,7 @@ uint32_t HexToInt(CString hex)
     // Places 8 and higher weigh 16^p mod 2^32 = 0: only the last eight count.
     size_t first = n > 8 ? n - 8 : 0;
     uint32_t value = 0;
-    for (size_t i = first; i < n; ++i) value = (value << 4) | DigitValue(s[i]);
+    for (size_t i = first; i < n; ++i) value = (value << 4) | HexDigitValue(s[i]);
     return value;
 }
 
@@ -70,7 +68,8 @@ CString HexToBytes(CString hex)
     for (size_t i = 0; i < s.size(); i += 2) {
         // A pair is read as HexToInt reads it: a NUL ends it, so "1\0" is 1.
         unsigned b = 0;
-        if (s[i] != '\0') b = s[i + 1] == '\0' ? DigitValue(s[i]) : (DigitValue(s[i]) << 4) | DigitValue(s[i + 1]);
+        if (s[i] != '\0')
+            b = s[i + 1] == '\0' ? HexDigitValue(s[i]) : (HexDigitValue(s[i]) << 4) | HexDigitValue(s[i + 1]);
         out += b == 0 ? 'x' : static_cast<char>(b);
     }
     return CString(std::move(out));

@@ -13,6 +13,8 @@ CString RawToByteString(const std::string& raw);
 std::string ByteStringToRaw(const CString& bytes);
 
 CString BytesToHex(CString bytes);
+// One hex digit of either case; any other character counts as 0.
+unsigned HexDigitValue(char c);
 uint32_t HexToInt(CString hex);
 CString IntToHex(int32_t value);
 CString HexToBytes(CString hex);

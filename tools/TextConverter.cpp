@@ -1,5 +1,7 @@
 #include "tools/TextConverter.h"
 
+#include "map/HexCodec.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -46,14 +48,6 @@ CString NumberText(int32_t value, int radix)
     } while (rest != 0);
     if (negative) digits.insert(digits.begin(), '-');
     return CString(std::move(digits));
-}
-
-unsigned HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-    return 0;
 }
 
 } // namespace
