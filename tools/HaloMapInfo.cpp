@@ -58,11 +58,16 @@ CHaloMapInfo::CHaloMapInfo(CWnd* pParent) : CDialog(IDD_MAP_INFO, pParent)
     m_strEofPosition = g_MapHeader.m_strEofPosition;
     m_lEofSpace = g_nEofSpace;
 
-    m_written = {m_nTagCount,     m_strIndexOffset, m_strEofPosition, m_strIndexMagic,
-                 m_strMapVersion, m_strMapType,     m_strMapName,     m_strMapBuildDate};
+    m_written = WritableFields();
 }
 
 CHaloMapInfo::~CHaloMapInfo() = default;
+
+CHaloMapInfo::WrittenFields CHaloMapInfo::WritableFields() const
+{
+    return {m_nTagCount,     m_strIndexOffset, m_strEofPosition, m_strIndexMagic,
+            m_strMapVersion, m_strMapType,     m_strMapName,     m_strMapBuildDate};
+}
 
 void CHaloMapInfo::DoDataExchange(CDataExchange* pDX)
 {
@@ -127,8 +132,7 @@ void CHaloMapInfo::OnSaveChanges()
             return;
         }
     }
-    m_written = {m_nTagCount,     m_strIndexOffset, m_strEofPosition, m_strIndexMagic,
-                 m_strMapVersion, m_strMapType,     m_strMapName,     m_strMapBuildDate};
+    m_written = WritableFields();
     g_bMapChanged = true;
 }
 

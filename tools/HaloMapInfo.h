@@ -42,5 +42,6 @@ private:
         UINT tagCount = 0;
         CString indexOffset, eofPosition, indexMagic, version, mapType, mapName, buildDate;
     };
+    WrittenFields WritableFields() const;
     WrittenFields m_written;
 };
