@@ -20,9 +20,12 @@ int FindTagByItem(const TagEntry* tags, const IndexHeaderInfo& header, HTREEITEM
 
 const char* const kTempDataFileName = "Temp.data";
 
+namespace {
+// Identifiers that differ give at most one hit per position of a block, so
+// an identifier pass with more hits than the block has bytes meets tags
+// that share identifiers, whose hits multiply; it is stopped there.
 size_t MaxIdentifierHits(const CString& block) { return static_cast<size_t>(block.GetLength()); }
 
-namespace {
 CString SizeRefusal(int32_t size, const char* what)
 {
     return CString("The metadata size of ") + what + " (" + IntToDecText(size) + " bytes) is outside 0 to " +

@@ -22,11 +22,6 @@ struct ReferenceList {
 };
 ReferenceList SourceReferenceList(int sourceTag);
 
-// Identifiers that differ give at most one hit per position of a block, so
-// an identifier pass with more hits than the block has bytes meets tags
-// that share identifiers, whose hits multiply; it is stopped there.
-size_t MaxIdentifierHits(const CString& block);
-
 // Injects the metadata of tag `source` of the second map over tag `target`
 // of the open map, references re-pointed on the way through "Temp.data".
 // Each text for the user goes to `tell` at once, in order; the last says
