@@ -1160,16 +1160,15 @@ void DialogWindow::accept()
 
 void DialogWindow::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange && parentWidget() != nullptr && isMinimized()) {
-        // A window manager that minimises an owned window anyway: the
-        // window comes back at once rather than leave its owner blocked.
-        QMetaObject::invokeMethod(this, [this] { showNormal(); }, Qt::QueuedConnection);
-        QDialog::changeEvent(event);
-        return;
-    }
     if (event->type() == QEvent::WindowStateChange) {
-        bool minimised = isMinimized();
-        if ((m_dialog.IsIconic() != FALSE) != minimised) m_dialog.SetIconic(minimised);
+        const bool minimised = isMinimized();
+        if (parentWidget() != nullptr && minimised) {
+            // A window manager that minimises an owned window anyway: the
+            // window comes back at once rather than leave its owner blocked.
+            QMetaObject::invokeMethod(this, [this] { showNormal(); }, Qt::QueuedConnection);
+        } else if ((m_dialog.IsIconic() != FALSE) != minimised) {
+            m_dialog.SetIconic(minimised);
+        }
     }
     QDialog::changeEvent(event);
 }
