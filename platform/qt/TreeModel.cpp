@@ -7,10 +7,10 @@ namespace {
 struct Walked {
     HTREEITEM handle;
     int parent;
-    const std::string* text;
 };
 
-// The tree's items in pre-order, each with its parent's position in the list.
+// The tree's items in pre-order, each with its parent's position in the
+// list; texts gets their texts in the same order.
 std::vector<Walked> Walk(const CTreeCtrl& tree, std::vector<CString>& texts)
 {
     std::vector<Walked> items;
@@ -31,10 +31,9 @@ std::vector<Walked> Walk(const CTreeCtrl& tree, std::vector<CString>& texts)
         int parent = stack.back().parent;
         stack.back().next = tree.GetNextSiblingItem(item);
         texts.push_back(tree.GetItemText(item));
-        items.push_back({item, parent, nullptr});
+        items.push_back({item, parent});
         if (HTREEITEM child = tree.GetChildItem(item)) stack.push_back({child, static_cast<int>(items.size()) - 1});
     }
-    for (size_t i = 0; i < items.size(); ++i) items[i].text = &texts[i].Bytes();
     return items;
 }
 
@@ -52,8 +51,9 @@ bool TreeModel::Sync(const CTreeCtrl& tree)
     if (sameItems) {
         for (size_t i = 0; i < items.size(); ++i) {
             Node& node = m_nodes[i];
-            if (node.text == *items[i].text) continue;
-            node.text = *items[i].text;
+            const std::string& text = texts[i].Bytes();
+            if (node.text == text) continue;
+            node.text = text;
             QModelIndex changed = createIndex(node.row, 0, static_cast<quintptr>(i));
             emit dataChanged(changed, changed, {Qt::DisplayRole});
         }
