@@ -3,6 +3,7 @@
 #include "app/MessageDialog.h"
 #include "map/HexCodec.h"
 #include "map/MapState.h"
+#include "map/TagIndex.h"
 #include "res/ResourceIds.h"
 
 #include <algorithm>
@@ -75,6 +76,12 @@ CString EntryOutsideMapMessage()
     text.Format("This tag's index entry lies outside the map file '%s'. Nothing was written.",
                 g_strMapFileName.GetString());
     return text;
+}
+
+uint32_t IndexEntryOffset(int k)
+{
+    return HexToInt(g_MapHeader.m_strIndexOffset) + static_cast<uint32_t>(kIndexHeaderSize) +
+           static_cast<uint32_t>(kIndexEntrySize) * static_cast<uint32_t>(k);
 }
 
 CTagInfo::CTagInfo(CWnd* pParent) : CDialog(IDD_TAG_INFO, pParent)
@@ -191,7 +198,7 @@ void CTagInfo::OnSaveChanges()
     if (!UpdateData(TRUE)) return;
 
     const uint32_t magic = HexToInt(g_strMagic);
-    const uint32_t entry = HexToInt(g_MapHeader.m_strIndexOffset) + 0x24u + 32u * static_cast<uint32_t>(m_nTagIndex);
+    const uint32_t entry = IndexEntryOffset(m_nTagIndex);
 
     struct Place {
         uint32_t at;

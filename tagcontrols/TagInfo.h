@@ -15,6 +15,8 @@ CString MapWriteFailedMessage();
 extern const char* const kLongNameNotWrittenMessage;
 extern const char* const kMovedNameOutOfRangeMessage;
 CString EntryOutsideMapMessage();
+// Where tag k's index entry lies in the open map.
+uint32_t IndexEntryOffset(int k);
 
 class CTagInfo : public CDialog {
 public:

@@ -204,9 +204,7 @@ bool CTagInfo::PatchScanRecord(const ScanRecord& record, std::string& block, uin
         std::string identifier;
         if (tagChanged) {
             // Tag k's identifier as its index entry stores it.
-            const uint32_t entry =
-                HexToInt(g_MapHeader.m_strIndexOffset) + 0x24u + 32u * static_cast<uint32_t>(k);
-            g_MapFile.SeekRead(entry + 0x0C);
+            g_MapFile.SeekRead(IndexEntryOffset(k) + 0x0C);
             if (g_MapFile.Read(identifier, 4) != 4) {
                 refusal.Format("The identifier of the chosen tag could not be read from the map file '%s'. "
                                "Nothing was written.",
