@@ -252,25 +252,24 @@ void CTagInfo::OnUpdateItem()
 
     const TagEntry& tag = g_Tags[m_nTagIndex];
     const uint32_t metaOffset = HexToInt(tag.m_strMetaOffset);
-    if (tag.m_nMetaSize < 0 || tag.m_nMetaSize > kWorkingMetadataSize) {
+    WorkingMetadata metadata = ReadWorkingMetadata(g_MapFile, metaOffset, tag.m_nMetaSize);
+    if (metadata.status == MetadataReadStatus::SizeOutOfRange) {
         CString text;
         text.Format("The metadata size of this tag (%d bytes) is not between 0 and %d bytes. Nothing was written.",
                     tag.m_nMetaSize, kWorkingMetadataSize);
         ShowMessage(text);
         return;
     }
-    // The block as stored: a write-back from the text form would turn
-    // every 0x78 byte into zero.
-    std::string block;
-    g_MapFile.SeekRead(metaOffset);
-    g_MapFile.Read(block, tag.m_nMetaSize);
-    if (static_cast<int64_t>(block.size()) != tag.m_nMetaSize) {
+    if (metadata.status == MetadataReadStatus::ShortRead) {
         CString text;
         text.Format("The map file ends after %d of this tag's %d metadata bytes. Nothing was written.",
-                    static_cast<int>(block.size()), tag.m_nMetaSize);
+                    metadata.bytesRead, tag.m_nMetaSize);
         ShowMessage(text);
         return;
     }
+    // The block as stored: a write-back from the text form would turn
+    // every 0x78 byte into zero.
+    std::string& block = metadata.raw;
 
     uint32_t first = 0;
     uint32_t end = 0;
