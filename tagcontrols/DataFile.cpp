@@ -153,6 +153,13 @@ RecordWriteResult WriteDataFileRecords(CFileStream& out, const std::string& raw,
         return result;
     }
     result.complete = CollectDataFileRecords(raw, source, [&](const DataFileRecord& record) {
+        // A record the reader would take apart otherwise than written could
+        // be applied as another tag's, or as a record made of a name's
+        // pieces: it is left out, and an inject leaves its bytes as saved.
+        if (!RecordReadsBackWhole(record)) {
+            ++result.notWritten;
+            return true;
+        }
         if (!out.Write(FormatDataFileRecord(record))) {
             result.ok = false;
             return false;

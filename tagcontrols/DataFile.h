@@ -98,9 +98,10 @@ struct RecordWriteResult {
     int64_t records = 0;    // record lines written
     bool ok = true;         // false when a write failed (the stream is then not open or full)
     bool complete = true;   // false when the search stopped at kMaxDataFileRecords
+    int64_t notWritten = 0; // records left out because they would not read back whole
 };
-// Every record of the block, one line each, written at the stream's
-// write position.
+// Every record of the block that reads back whole, one line each, written
+// at the stream's write position.
 RecordWriteResult WriteDataFileRecords(CFileStream& out, const std::string& raw, const RecordSource& source);
 
 // False for a Dependency or LoneID record that the reader would take apart

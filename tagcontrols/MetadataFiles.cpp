@@ -118,24 +118,9 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
 
     written = StartDataFile(dataFileName) && WriteDataFileHeader(g_DataFile, tag);
     RecordWriteResult records;
-    int64_t notWritten = 0;
     if (written) {
         const RecordSource source{g_Tags, LoadedTagCount(g_IndexHeader), HexToInt(g_strMagic), metaOffset};
-        // A record the reader would take apart otherwise than written could
-        // be applied as another tag's, or as a record made of a name's
-        // pieces: it is not written, and an inject leaves its bytes as saved.
-        records.complete = CollectDataFileRecords(metadata.raw, source, [&](const DataFileRecord& record) {
-            if (!RecordReadsBackWhole(record)) {
-                ++notWritten;
-                return true;
-            }
-            if (!g_DataFile.Write(FormatDataFileRecord(record))) {
-                records.ok = false;
-                return false;
-            }
-            ++records.records;
-            return true;
-        });
+        records = WriteDataFileRecords(g_DataFile, metadata.raw, source);
         written = records.ok;
     }
     CloseDataFile();
@@ -151,14 +136,14 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         tell(text);
         return false;
     }
-    if (notWritten > 0) {
+    if (records.notWritten > 0) {
         CString text;
-        text.Format(notWritten == 1
+        text.Format(records.notWritten == 1
                         ? "%lld reference of this tag was not written to the data file: the name or class of the tag "
                           "it names cannot be read back from it. An inject leaves it as saved."
                         : "%lld references of this tag were not written to the data file: the names or classes of "
                           "the tags they name cannot be read back from it. An inject leaves them as saved.",
-                    static_cast<long long>(notWritten));
+                    static_cast<long long>(records.notWritten));
         tell(text);
     }
     tell(kMetadataSavedMessage);
