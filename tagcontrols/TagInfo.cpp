@@ -70,6 +70,15 @@ const char* const kMovedNameOutOfRangeMessage =
     "The new name was not written: at the map's EoF position it would pass the highest offset a map can "
     "address. The rest of the tag's entry was saved.";
 
+CString NamePastEndMessage()
+{
+    CString text;
+    text.Format("The new name was not written: with its ending zero byte it would pass the end of the map file "
+                "'%s'. The rest of the tag's entry was saved.",
+                g_strMapFileName.GetString());
+    return text;
+}
+
 CString EntryOutsideMapMessage()
 {
     CString text;
@@ -227,8 +236,10 @@ void CTagInfo::OnSaveChanges()
     // The low four bytes of the number the text spells.
     number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier));
 
+    const int64_t fileSize = g_MapFile.FileSize();
     bool longNameRefused = false;
     bool outOfRangeRefused = false;
+    bool pastEndRefused = false;
     uint32_t nameOffset = m_nNameOffset;
     int nameLength = m_nNameLength;
     bool moved = false;
@@ -236,7 +247,11 @@ void CTagInfo::OnSaveChanges()
         const int n = m_strTagName.GetLength();
         std::string name = m_strTagName.Bytes();
         name += '\0';
-        if (n <= m_nNameLength) {
+        if (n <= m_nNameLength && int64_t {m_nNameOffset} + n + 1 > fileSize) {
+            // A name the end of the file cut short has no zero byte there:
+            // the new one's would lengthen the map.
+            pastEndRefused = true;
+        } else if (n <= m_nNameLength) {
             writes.push_back({m_nNameOffset, name, false});
             written.name = m_strTagName;
         } else if (g_bUpdateNameLocation &&
@@ -262,7 +277,6 @@ void CTagInfo::OnSaveChanges()
 
     // An entry that lies past the end of a cut map was never read from
     // there: writing it would only lengthen the file.
-    const int64_t fileSize = g_MapFile.FileSize();
     for (const Place& place : writes) {
         if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
             ShowMessage(EntryOutsideMapMessage());
@@ -289,5 +303,6 @@ void CTagInfo::OnSaveChanges()
     if (moved) g_bUpdateNameLocation = false;
     if (longNameRefused) ShowMessage(kLongNameNotWrittenMessage);
     if (outOfRangeRefused) ShowMessage(kMovedNameOutOfRangeMessage);
+    if (pastEndRefused) ShowMessage(NamePastEndMessage());
 }
 

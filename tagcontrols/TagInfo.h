@@ -15,6 +15,7 @@ CString MapWriteFailedMessage();
 extern const char* const kLongNameNotWrittenMessage;
 extern const char* const kMovedNameOutOfRangeMessage;
 CString EntryOutsideMapMessage();
+CString NamePastEndMessage();
 // Where tag k's index entry lies in the open map.
 uint32_t IndexEntryOffset(int k);
 

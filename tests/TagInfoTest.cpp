@@ -300,4 +300,26 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
     EXPECT_EQ(user.Problems(), "");
 }
 
+TEST_F(TagControls, ANameCutByTheEndOfTheMapIsNotLengthenedPastIt)
+{
+    // The last name is cut to "weapons": a new name of the same length
+    // would put its zero byte past the end; a shorter one fits.
+    MapBuilder map = Xbox3();
+    map.TruncateAt(map.Layout().nameOffsets[2] + 7);
+    Load(map);
+    const uint32_t name2 = Layout().nameOffsets[2];
+    std::string expected = FileBytes();
+    Expect().Type(IDC_TAG_NAME, "weaponz").Type(IDC_TYPE1, "item").Click(IDC_SAVE_CHANGES).Escape();
+    ExpectMessage(NamePastEndMessage());
+    Run(2);
+    Put(expected, Layout().entryOffsets[2], "meti");
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+
+    Expect().Type(IDC_TAG_NAME, "weapon").Click(IDC_SAVE_CHANGES).Escape();
+    Run(2);
+    Put(expected, name2, std::string("weapon\0", 7));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+    EXPECT_EQ(user.Problems(), "");
+}
+
 } // namespace
