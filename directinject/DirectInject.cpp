@@ -157,23 +157,9 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
         return;
     }
     const RecordSource records {g_InputTags, g_InputIndexHeader.m_nTagCount, HexToInt(g_strInputMagic), sourceOffset};
-    // A record the reader would take apart otherwise than written could be
-    // applied as another tag's, or as a record made of a name's pieces: it
-    // is not written, and its reference keeps the second map's identifier.
-    RecordWriteResult written;
-    int64_t notWritten = 0;
-    CollectDataFileRecords(meta.raw, records, [&](const DataFileRecord& record) {
-        if (!RecordReadsBackWhole(record)) {
-            ++notWritten;
-            return true;
-        }
-        if (!g_DataFile.Write(FormatDataFileRecord(record))) {
-            written.ok = false;
-            return false;
-        }
-        ++written.records;
-        return true;
-    });
+    // A record left out because it would not read back whole keeps the
+    // second map's identifier in the injected bytes.
+    const RecordWriteResult written = WriteDataFileRecords(g_DataFile, meta.raw, records);
     CloseDataFile();
     if (!written.ok) {
         tell("The data file '" + dataFile + "' could not be written." + kNothingInjected);
@@ -195,7 +181,7 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     CloseDataFile();
     if (unknown > kUnknownObjectMessageLimit) tell(FurtherUnknownObjectsMessage(unknown - kUnknownObjectMessageLimit));
     for (const CString& problem : ApplyProblemMessages(summary)) tell(problem);
-    if (notWritten > 0) tell(NotWrittenText(notWritten));
+    if (written.notWritten > 0) tell(NotWrittenText(written.notWritten));
 
     if (!WriteMapBytesAt(targetOffset, bytes)) {
         tell("The map file '" + g_strMapFileName +
