@@ -1001,13 +1001,19 @@ void DialogWindow::ApplyFocus()
 {
     int id = m_dialog.GetFocusId();
     if (id == 0) return;
+    int index = IndexOfControl(id);
+    if (index < 0 || static_cast<size_t>(index) >= m_views.size()) return;
+    ControlView& view = *m_views[static_cast<size_t>(index)];
+    if (QApplication::focusWidget() != view.Widget()) view.TakeFocus();
+}
+
+int DialogWindow::IndexOfControl(int id) const
+{
     for (int i = 0; i < m_dialog.GetControlCount(); ++i) {
         CWnd* control = m_dialog.GetControl(i);
-        if (control == nullptr || control->GetDlgCtrlID() != id) continue;
-        ControlView& view = *m_views[static_cast<size_t>(i)];
-        if (QApplication::focusWidget() != view.Widget()) view.TakeFocus();
-        return;
+        if (control && control->GetDlgCtrlID() == id) return i;
     }
+    return -1;
 }
 
 void DialogWindow::Post(std::function<void()> action)
@@ -1027,14 +1033,7 @@ QWidget* DialogWindow::ControlWidgetAt(int index) const
     return m_views[static_cast<size_t>(index)]->Widget();
 }
 
-QWidget* DialogWindow::ControlWidget(int id) const
-{
-    for (int i = 0; i < m_dialog.GetControlCount(); ++i) {
-        CWnd* control = m_dialog.GetControl(i);
-        if (control && control->GetDlgCtrlID() == id) return ControlWidgetAt(i);
-    }
-    return nullptr;
-}
+QWidget* DialogWindow::ControlWidget(int id) const { return ControlWidgetAt(IndexOfControl(id)); }
 
 bool DialogWindow::HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers)
 {

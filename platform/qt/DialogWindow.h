@@ -67,6 +67,8 @@ private:
     void Build();
     void BuildMenuBar();
     void ApplyFocus();
+    // The position of the control with this id in the template, or -1.
+    int IndexOfControl(int id) const;
     bool HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
     bool HandleMnemonic(const QString& typed, Qt::KeyboardModifiers modifiers);
     // Places the controls for the client area's size.
