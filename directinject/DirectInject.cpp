@@ -165,6 +165,14 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
         tell("The data file '" + dataFile + "' could not be written." + kNothingInjected);
         return;
     }
+    // The identifier check above keeps the records under the writer's
+    // limit; should they reach it all the same, a part of the references
+    // would be re-pointed and the rest not.
+    if (!written.complete) {
+        tell("The data file '" + dataFile + "' could not hold every reference of the source tag." +
+             kNothingInjected);
+        return;
+    }
 
     OpenDataFile(dataFile);
     if (!g_DataFile.IsOpen()) {
