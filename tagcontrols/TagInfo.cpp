@@ -5,6 +5,7 @@
 #include "map/MapState.h"
 #include "map/TagIndex.h"
 #include "res/ResourceIds.h"
+#include "tagcontrols/NameMove.h"
 
 #include <algorithm>
 #include <string>
@@ -69,6 +70,19 @@ const char* const kLongNameNotWrittenMessage =
 const char* const kMovedNameOutOfRangeMessage =
     "The new name was not written: at the map's EoF position it would pass the highest offset a map can "
     "address. The rest of the tag's entry was saved.";
+
+const char* const kEofInUseMessage =
+    "The new name was not written: at the map's EoF position it would overwrite bytes the map uses (its header, "
+    "its index or a tag's name or metadata). The rest of the tag's entry was saved.";
+
+CString EofPastEndMessage()
+{
+    CString text;
+    text.Format("The new name was not written: the map's EoF position lies past the end of the map file '%s'. "
+                "The rest of the tag's entry was saved.",
+                g_strMapFileName.GetString());
+    return text;
+}
 
 CString NamePastEndMessage()
 {
@@ -195,6 +209,16 @@ void CTagInfo::SetTag(int i)
     m_nNameLength = tag.m_strName.GetLength();
 }
 
+BOOL CTagInfo::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    // The flag outlives the dialog: the box shows it as it stands, so a
+    // move never happens while the box shows no check.
+    if (CButton* box = dynamic_cast<CButton*>(GetDlgItem(IDC_UPDATE_NAME_LOCATION)))
+        box->SetCheck(g_bUpdateNameLocation ? BST_CHECKED : BST_UNCHECKED);
+    return TRUE;
+}
+
 void CTagInfo::OnRevert() { UpdateData(FALSE); }
 
 void CTagInfo::OnUpdateNameLocation() { g_bUpdateNameLocation = !g_bUpdateNameLocation; }
@@ -209,11 +233,6 @@ void CTagInfo::OnSaveChanges()
     const uint32_t magic = HexToInt(g_strMagic);
     const uint32_t entry = IndexEntryOffset(m_nTagIndex);
 
-    struct Place {
-        uint32_t at;
-        std::string bytes;
-        bool inEntry = true; // one of the index entry's fields
-    };
     std::vector<Place> writes;
     SavedTexts written = m_saved;
     // Only fields whose text differs from the one the map's bytes stand for
@@ -238,11 +257,11 @@ void CTagInfo::OnSaveChanges()
 
     const int64_t fileSize = g_MapFile.FileSize();
     bool longNameRefused = false;
-    bool outOfRangeRefused = false;
     bool pastEndRefused = false;
+    NameMoveCheck moveCheck = NameMoveCheck::Fits;
+    std::vector<Place> move;
     uint32_t nameOffset = m_nNameOffset;
     int nameLength = m_nNameLength;
-    bool moved = false;
     if (m_strTagName != m_saved.name) {
         const int n = m_strTagName.GetLength();
         std::string name = m_strTagName.Bytes();
@@ -254,43 +273,38 @@ void CTagInfo::OnSaveChanges()
         } else if (n <= m_nNameLength) {
             writes.push_back({m_nNameOffset, name, false});
             written.name = m_strTagName;
-        } else if (g_bUpdateNameLocation &&
-                   uint64_t {HexToInt(g_MapHeader.m_strEofPosition)} + static_cast<uint64_t>(n) + 1u > 0xFFFFFFFFu) {
-            // A name there would pass the top of the 32-bit range: neither
-            // its address nor the new EoF position could say where it ends.
-            outOfRangeRefused = true;
-        } else if (g_bUpdateNameLocation) {
-            // Moved to the end of the map's data as loaded; a second move in
-            // the same opening starts there again, over the first.
+        } else if (!g_bUpdateNameLocation) {
+            longNameRefused = true;
+        } else if ((moveCheck = CheckNameMove(n, fileSize)) == NameMoveCheck::Fits) {
+            // To the end of the map's data as loaded; a second move in the
+            // same opening starts there again, over the first.
             const uint32_t eof = HexToInt(g_MapHeader.m_strEofPosition);
-            writes.push_back({eof, name, false});
-            writes.push_back({entry + 0x10, LittleEndianBytes(eof + magic, 4)});
-            writes.push_back({0x08, LittleEndianBytes(eof + static_cast<uint32_t>(n) + 1u, 4), false});
+            move = NameMovePlaces(entry, magic, eof, name);
             written.name = m_strTagName;
             nameOffset = eof;
             nameLength = n;
-            moved = true;
-        } else {
-            longNameRefused = true;
         }
     }
 
     // An entry that lies past the end of a cut map was never read from
     // there: writing it would only lengthen the file.
-    for (const Place& place : writes) {
-        if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
-            ShowMessage(EntryOutsideMapMessage());
-            return;
+    for (const std::vector<Place>* places : {&writes, &move}) {
+        for (const Place& place : *places) {
+            if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
+                ShowMessage(EntryOutsideMapMessage());
+                return;
+            }
         }
     }
 
-    bool failed = false;
-    for (const Place& place : writes) {
-        g_MapFile.SeekWrite(place.at);
-        if (!g_MapFile.Write(place.bytes)) {
-            failed = true;
-            break;
-        }
+    bool failed = !WritePlaces(writes);
+    if (!failed && !move.empty()) {
+        failed = !WritePlaces(move);
+        // Even a move that failed part way may have put a name at the EoF
+        // position: the user checks the box again before the next one.
+        g_bUpdateNameLocation = false;
+        if (CButton* box = dynamic_cast<CButton*>(GetDlgItem(IDC_UPDATE_NAME_LOCATION)))
+            box->SetCheck(BST_UNCHECKED);
     }
     g_bTagChanged = true;
     if (failed) {
@@ -300,9 +314,33 @@ void CTagInfo::OnSaveChanges()
     m_saved = written;
     m_nNameOffset = nameOffset;
     m_nNameLength = nameLength;
-    if (moved) g_bUpdateNameLocation = false;
     if (longNameRefused) ShowMessage(kLongNameNotWrittenMessage);
-    if (outOfRangeRefused) ShowMessage(kMovedNameOutOfRangeMessage);
     if (pastEndRefused) ShowMessage(NamePastEndMessage());
+    switch (moveCheck) {
+    case NameMoveCheck::Fits: break;
+    case NameMoveCheck::OutOfRange: ShowMessage(kMovedNameOutOfRangeMessage); break;
+    case NameMoveCheck::PastEnd: ShowMessage(EofPastEndMessage()); break;
+    case NameMoveCheck::InUse: ShowMessage(kEofInUseMessage); break;
+    }
 }
 
+std::vector<CTagInfo::Place> CTagInfo::NameMovePlaces(uint32_t entry, uint32_t magic, uint32_t eof,
+                                                      const std::string& name)
+{
+    // In the order that leaves a sound map after every step: the name into
+    // free bytes nothing points at yet, then the EoF position past it, and
+    // only then the entry's name address. A failure part way leaves at
+    // worst a name nothing points at, which the next move may reuse.
+    return {{eof, name, false},
+            {0x08, LittleEndianBytes(eof + static_cast<uint32_t>(name.size()), 4), false},
+            {entry + 0x10, LittleEndianBytes(eof + magic, 4)}};
+}
+
+bool CTagInfo::WritePlaces(const std::vector<Place>& places)
+{
+    for (const Place& place : places) {
+        g_MapFile.SeekWrite(place.at);
+        if (!g_MapFile.Write(place.bytes)) return false;
+    }
+    return true;
+}

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Messages of the dialog (also used by its metadata file handlers).
 CString MapWriteFailedMessage();
@@ -16,6 +17,8 @@ extern const char* const kLongNameNotWrittenMessage;
 extern const char* const kMovedNameOutOfRangeMessage;
 CString EntryOutsideMapMessage();
 CString NamePastEndMessage();
+extern const char* const kEofInUseMessage;
+CString EofPastEndMessage();
 // Where tag k's index entry lies in the open map.
 uint32_t IndexEntryOffset(int k);
 
@@ -66,6 +69,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
 
     void OnRevert();
     void OnSaveChanges();
@@ -89,6 +93,17 @@ private:
         CString metaOffset, stringOffset, identifier, name;
     };
     SavedTexts m_saved;
+
+    // One write of Save Changes.
+    struct Place {
+        uint32_t at;
+        std::string bytes;
+        bool inEntry = true; // one of the index entry's fields
+    };
+    // The writes that move a longer name to the EoF position, in order.
+    static std::vector<Place> NameMovePlaces(uint32_t entry, uint32_t magic, uint32_t eof, const std::string& name);
+    // False at the first write that fails.
+    static bool WritePlaces(const std::vector<Place>& places);
     // Where the name stands and how long it is there: as loaded, or where
     // a move in this opening put it.
     uint32_t m_nNameOffset = 0;

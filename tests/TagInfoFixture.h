@@ -32,6 +32,22 @@ protected:
         return map;
     }
 
+    // The file padded so that its length holds no 0x78 byte, and the EoF
+    // position there: a map whose data ends at the end of the file.
+    static MapBuilder& EofAtFileEnd(MapBuilder& map)
+    {
+        const uint32_t laidOut = map.Layout().fileSize;
+        auto holds78 = [](uint32_t value) {
+            for (int i = 0; i < 4; ++i)
+                if (((value >> (8 * i)) & 0xFF) == 0x78) return true;
+            return false;
+        };
+        uint32_t end = laidOut;
+        while (holds78(end)) ++end;
+        if (end > laidOut) map.Patch(end - 1, "\x5A");
+        return map.EofPosition(end);
+    }
+
     const MapLayout& Load(const MapBuilder& map)
     {
         m_layout = OpenBuiltMap(map);

@@ -11,6 +11,7 @@ namespace {
 TEST_F(TagControls, SelectingATagInTheMainWindowOpensItAndSaveReloads)
 {
     MapBuilder map = Xbox3();
+    EofAtFileEnd(map);
     const MapLayout layout = map.Write(PathOf("test.map"));
     user.ExpectDialog("Project Travik")
         .Menu(ID_FILE_OPEN_MAPFILE)
@@ -139,7 +140,8 @@ TEST_F(TagControls, NamesAreWrittenInPlaceMovedOrRefused)
     MapBuilder map = MapBuilder::Xbox();
     map.AddTag("bitm", "abcde").MetaSize(16);
     map.AddTag("bitm", "fghij").MetaSize(16);
-    map.EofPosition(0x1000);
+    // Free bytes from the EoF position on, holding 0x78 bytes.
+    map.EofPosition(0x1000).Patch(0x1000, std::string(0x40, '\x78'));
     Load(map);
     const uint32_t name0 = Layout().nameOffsets[0];
     const uint32_t e0 = Layout().entryOffsets[0];
@@ -179,7 +181,6 @@ TEST_F(TagControls, NamesAreWrittenInPlaceMovedOrRefused)
     Run(1);
     ASSERT_EQ(user.Problems(), "");
     EXPECT_FALSE(g_bUpdateNameLocation);
-    if (expected.size() < 0x1000) expected.resize(0x1000, '\0');
     Put(expected, 0x1000, std::string("abcdefgh\0", 9));
     Put(expected, Layout().entryOffsets[1] + 0x10, Le32(0x1000 + Layout().magic));
     Put(expected, 0x08, Le32(0x1000 + 9));
@@ -229,8 +230,8 @@ TEST_F(TagControls, RevertFlagToggleAndCloseWriteNothing)
     EXPECT_TRUE(SameBytes(FileBytes(), before));
     EXPECT_FALSE(g_bTagChanged);
 
-    // The flag outlives the dialog while its box starts unchecked; Revert
-    // after a save shows the saved values.
+    // The flag outlives the dialog and its box shows it when the dialog
+    // opens; Revert after a save shows the saved values.
     int check = -1;
     Expect()
         .Inspect([&](CDialog& d) { check = dynamic_cast<CButton*>(d.GetDlgItem(IDC_UPDATE_NAME_LOCATION))->GetCheck(); })
@@ -242,7 +243,7 @@ TEST_F(TagControls, RevertFlagToggleAndCloseWriteNothing)
         .Escape();
     Run(0);
     EXPECT_TRUE(g_bUpdateNameLocation);
-    EXPECT_EQ(check, BST_UNCHECKED);
+    EXPECT_EQ(check, BST_CHECKED);
     EXPECT_EQ(afterSave, "bmp");
     EXPECT_EQ(user.Problems(), "");
 }
