@@ -5,6 +5,7 @@
 #include "res/ResourceIds.h"
 #include "tests/AppShellFixture.h"
 #include "tests/ToolTestFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tools/HaloMapInfo.h"
 
 #include <gtest/gtest.h>
@@ -239,7 +240,8 @@ TEST_F(MapInfoTest, FailuresAreReportedWithTheFileNameAndWriteNothing)
     EXPECT_EQ(user.Problems(), "");
     EXPECT_EQ(MapBytes(), before);
     ASSERT_EQ(EditorMessages().size(), 1u);
-    EXPECT_EQ(EditorMessages()[0], "Could not write to the file 'test.map'.");
+    EXPECT_EQ(EditorMessages()[0], "Writing to the map file 'test.map' failed. The change may be only partly written. "
+                                   "Written before the failure: nothing. Perhaps written in part: Map Name.");
 
     // An index header outside the file: the whole save is refused, the
     // file neither changes nor grows.
@@ -252,6 +254,60 @@ TEST_F(MapInfoTest, FailuresAreReportedWithTheFileNameAndWriteNothing)
     EXPECT_EQ(MapBytes(), farBefore);
     ASSERT_EQ(EditorMessages().size(), 2u);
     EXPECT_EQ(EditorMessages()[1], "The map file 'test.map' is too short to hold the changed fields. Nothing was written.");
+}
+
+// A write that fails part way (a file-size limit in a child process): the
+// message names the fields that landed before it and the one that may have
+// landed in part; the bytes show the same, and nothing after it is written.
+TEST_F(MapInfoTest, APartialWriteNamesTheFieldsWrittenBeforeTheFailure)
+{
+    const std::string head = "Writing to the map file 'test.map' failed. The change may be only partly written. ";
+    struct Case {
+        const char* what;
+        rlim_t limit;
+        bool numbers; // the four numbers edited besides the two texts
+        const char* message;
+        std::function<std::string(std::string)> landed;
+    } cases[] = {
+        {"the index header lies past the limit", 0x800, true,
+         "Written before the failure: Index Offset, EoF Position. Perhaps written in part: Index Magic.",
+         [](std::string b) { return Overwritten(Overwritten(b, 0x10, Le32(0x804)), 0x08, Le32(0x3000)); }},
+        {"the map name crosses the limit", 0x22, false,
+         "Written before the failure: nothing. Perhaps written in part: Map Name.",
+         [](std::string b) { return Overwritten(b, 0x20, "ab"); }},
+        {"the build date crosses the limit", 0x44, false,
+         "Written before the failure: Map Name. Perhaps written in part: Map Build Date.",
+         [](std::string b) { return Overwritten(Overwritten(b, 0x20, std::string("abc\0", 4)), 0x40, "2024"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = OpenLoaded(InfoMap());
+        const int status = RunWithFileSizeLimit(c.limit, [&] {
+            headless::DialogSteps& dialog = user.ExpectDialog("Map Info");
+            if (c.numbers)
+                dialog.Type(IDC_MAPINFO_INDEX_OFFSET, "804")
+                    .Type(IDC_MAPINFO_EOF_POSITION, "3000")
+                    .Type(IDC_MAPINFO_INDEX_MAGIC, "80000000")
+                    .Type(IDC_MAPINFO_VERSION, "7");
+            dialog.Type(IDC_MAPINFO_MAP_NAME, "abc").Type(IDC_MAPINFO_BUILD_DATE, "2024-05-06").Click(IDC_MAPINFO_SAVE);
+            dialog.Escape();
+            user.ExpectDialog("Message").Escape();
+            CHaloMapInfo dlg;
+            dlg.DoModal();
+            const std::vector<CString> messages = EditorMessages();
+            int faults = 0;
+            if (messages.size() != 1 || messages[0] != CString(head + c.message)) faults |= 1;
+            if (!g_bMapChanged) faults |= 2;
+            if (user.Problems() != "") faults |= 4;
+            if (faults & 1)
+                for (const CString& m : messages) std::fprintf(stderr, "shown: %s\n", m.GetString());
+            return faults;
+        });
+        g_MapFile.Close();
+        if (status == kNoFileSizeLimit) GTEST_SKIP() << "no file-size limit could be set";
+        EXPECT_EQ(status, 0) << "1: message, 2: no reload asked, 4: dialogs, 32: the child's checks";
+        EXPECT_EQ(MapBytes(), c.landed(before));
+    }
 }
 
 // Through the main window: Tools > Map Info, then the reload after a save.

@@ -7,6 +7,7 @@
 #include "res/ResourceIds.h"
 #include "tests/AppShellFixture.h"
 #include "tests/ToolTestFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tools/StringIndexDialog.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +277,38 @@ TEST_F(StringIndexTest, EditorRefusesWhatWouldWriteWrongBytes)
     EXPECT_EQ(end, "4");
     EXPECT_EQ(MapBytes(), before);
     EXPECT_FALSE(g_bMapChanged);
+}
+
+// The text crosses a file-size limit (in a child process): the part below
+// it lands, and the message says the text may be written in part.
+TEST_F(StringIndexTest, EditorTellsOfATextWrittenInPart)
+{
+    const uint32_t first = OpenNames();
+    const std::string before = MapBytes();
+    const int status = RunWithFileSizeLimit(first + 3, [&] {
+        user.ExpectDialog("String Index Editor")
+            .Type(IDC_STRINGINDEX_END, "10")
+            .Click(IDC_STRINGINDEX_LOAD)
+            .Type(IDC_STRINGINDEX_TEXT, "XY*ZW*e*f*")
+            .Click(IDC_STRINGINDEX_UPDATE)
+            .Escape();
+        user.ExpectDialog("Message").Escape();
+        CStringIndexDialog dlg;
+        dlg.DoModal();
+        const std::vector<CString> expected {
+            "Writing to the map file 'test.map' failed. The change may be only partly written. Written before the "
+            "failure: nothing. Perhaps written in part: the text."};
+        int faults = 0;
+        if (EditorMessages() != expected) faults |= 1;
+        if (!g_bMapChanged) faults |= 2;
+        if (user.Problems() != "") faults |= 4;
+        return faults;
+    });
+    g_MapFile.Close();
+    g_LogFile.Close();
+    if (status == kNoFileSizeLimit) GTEST_SKIP() << "no file-size limit could be set";
+    EXPECT_EQ(status, 0) << "1: message, 2: no reload asked, 4: dialogs, 32: the child's checks";
+    EXPECT_EQ(MapBytes(), Overwritten(before, first, std::string("XY\0", 3)));
 }
 
 // A Start or End that the exchange refuses stops Update: the text and the

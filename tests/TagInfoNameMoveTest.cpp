@@ -2,14 +2,10 @@
 // bytes the map does not use or onto the end of the file, in an order that
 // leaves a sound map after every write, and the flag with its check box.
 #include "tests/TagInfoFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
-#include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace travik::test;
 
@@ -203,28 +199,17 @@ TEST_F(NameMove, AFailedMoveLeavesTheEntryAndTheHeaderAsTheyWereAndClearsTheFlag
 {
     Load(GapMap(0));
     const std::string before = FileBytes();
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = before.size() + 3;
-        rlimit fsize {limit, limit};
-        if (setrlimit(RLIMIT_FSIZE, &fsize) != 0) _exit(77);
+    const int status = RunWithFileSizeLimit(before.size() + 3, [&] {
         int check = -1;
         Move(kWriteFailed, &check);
         int faults = 0;
         if (g_bUpdateNameLocation) faults |= 1;
         if (check != BST_UNCHECKED) faults |= 2;
         if (user.Problems() != "") faults |= 4;
-        if (::testing::Test::HasFailure()) faults |= 8;
-        _exit(faults);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no file-size limit could be set";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: flag still set, 2: box still checked, 4: dialogs, 8: child's checks";
+        return faults;
+    });
+    if (status == kNoFileSizeLimit) GTEST_SKIP() << "no file-size limit could be set";
+    EXPECT_EQ(status, 0) << "1: flag still set, 2: box still checked, 4: dialogs, 32: the child's checks";
     const std::string after = FileBytes();
     ASSERT_LE(after.size(), before.size() + 3);
     EXPECT_TRUE(SameBytes(after.substr(0, before.size()), before));

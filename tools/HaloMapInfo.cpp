@@ -35,6 +35,7 @@ std::string TextFieldBytes(const CString& text)
 }
 
 struct FieldWrite {
+    const char* label; // as the dialog names the field
     int64_t position;
     std::string bytes;
 };
@@ -102,15 +103,18 @@ void CHaloMapInfo::OnSaveChanges()
     const int64_t indexHeader = HexToInt(g_MapHeader.m_strIndexOffset);
 
     std::vector<FieldWrite> writes;
-    if (m_strIndexOffset != m_written.indexOffset) writes.push_back({0x10, NumberFieldBytes(m_strIndexOffset, 4)});
-    if (m_strEofPosition != m_written.eofPosition) writes.push_back({0x08, NumberFieldBytes(m_strEofPosition, 4)});
-    if (m_strIndexMagic != m_written.indexMagic) writes.push_back({indexHeader, NumberFieldBytes(m_strIndexMagic, 4)});
-    if (m_strMapVersion != m_written.version) writes.push_back({0x04, NumberFieldBytes(m_strMapVersion, 2)});
-    if (m_strMapType != m_written.mapType) writes.push_back({0x60, NumberFieldBytes(m_strMapType, 2)});
-    if (m_nTagCount != m_written.tagCount)
-        writes.push_back({indexHeader + 0x0C, NumberFieldBytes(IntToHex(static_cast<int32_t>(m_nTagCount)), 2)});
-    if (m_strMapName != m_written.mapName) writes.push_back({0x20, TextFieldBytes(m_strMapName)});
-    if (m_strMapBuildDate != m_written.buildDate) writes.push_back({0x40, TextFieldBytes(m_strMapBuildDate)});
+    auto field = [&](bool changed, const char* label, int64_t position, std::string bytes) {
+        if (changed) writes.push_back({label, position, std::move(bytes)});
+    };
+    field(m_strIndexOffset != m_written.indexOffset, "Index Offset", 0x10, NumberFieldBytes(m_strIndexOffset, 4));
+    field(m_strEofPosition != m_written.eofPosition, "EoF Position", 0x08, NumberFieldBytes(m_strEofPosition, 4));
+    field(m_strIndexMagic != m_written.indexMagic, "Index Magic", indexHeader, NumberFieldBytes(m_strIndexMagic, 4));
+    field(m_strMapVersion != m_written.version, "Map Version", 0x04, NumberFieldBytes(m_strMapVersion, 2));
+    field(m_strMapType != m_written.mapType, "Map Type", 0x60, NumberFieldBytes(m_strMapType, 2));
+    field(m_nTagCount != m_written.tagCount, "Tag Count", indexHeader + 0x0C,
+          NumberFieldBytes(IntToHex(static_cast<int32_t>(m_nTagCount)), 2));
+    field(m_strMapName != m_written.mapName, "Map Name", 0x20, TextFieldBytes(m_strMapName));
+    field(m_strMapBuildDate != m_written.buildDate, "Map Build Date", 0x40, TextFieldBytes(m_strMapBuildDate));
 
     // All or nothing: a field that would lie past the end of the file (a
     // short map, an index header outside it) refuses the whole save before
@@ -124,13 +128,15 @@ void CHaloMapInfo::OnSaveChanges()
         }
     }
 
+    std::vector<CString> written;
     for (const FieldWrite& write : writes) {
         if (!WriteMapBytesAt(write.position, write.bytes)) {
             // What was written so far is read back by the reload.
             g_bMapChanged = true;
-            ReportWriteFailure(g_strMapFileName);
+            ReportPartialMapWrite(written, write.label);
             return;
         }
+        written.push_back(write.label);
     }
     m_written = WritableFields();
     g_bMapChanged = true;

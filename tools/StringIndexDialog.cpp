@@ -100,7 +100,8 @@ void CStringIndexDialog::OnUpdate()
     const bool written = WriteMapBytesAt(position, bytes);
     g_bMapChanged = true;
     if (!written) {
-        ReportWriteFailure(g_strMapFileName);
+        // One write: only the text itself, or part of it, may have landed.
+        ReportPartialMapWrite({}, "the text");
         return;
     }
 

@@ -8,6 +8,24 @@ void ReportWriteFailure(const CString& fileName)
     ShowMessage("Could not write to the file '" + fileName + "'.");
 }
 
+CString PartialMapWriteMessage(const std::vector<CString>& written, const CString& failed)
+{
+    CString text = "Writing to the map file '" + g_strMapFileName +
+                   "' failed. The change may be only partly written. Written before the failure: ";
+    if (written.empty()) text += "nothing";
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += written[i];
+    }
+    text += ". Perhaps written in part: " + failed + ".";
+    return text;
+}
+
+void ReportPartialMapWrite(const std::vector<CString>& written, const CString& failed)
+{
+    ShowMessage(PartialMapWriteMessage(written, failed));
+}
+
 bool WriteMapBytesAt(int64_t position, const std::string& bytes)
 {
     if (!g_MapFile.IsOpen() || position < 0) return false;
