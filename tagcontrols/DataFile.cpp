@@ -182,6 +182,16 @@ bool RecordReadsBackWhole(const DataFileRecord& record)
     const size_t first = text.find('|');
     for (size_t i = text.find('|', first + 1); i != std::string::npos; i = text.find('|', i + 1))
         if (i + 1 < text.size() && (text[i + 1] == '\n' || text[i + 1] == '\r')) return false;
+    // The reader takes the name's first piece as the name field and each
+    // piece after a '|' as a class field, with the limits of those fields.
+    if (record.name.Bytes().size() > DataFileRecordReader::kNameLimit || first > DataFileRecordReader::kNameLimit)
+        return false;
+    for (size_t from = first + 1; from <= text.size();) {
+        size_t bar = text.find('|', from);
+        if (bar == std::string::npos) bar = text.size();
+        if (bar - from > DataFileRecordReader::kFieldLimit) return false;
+        from = bar + 1;
+    }
     return true;
 }
 

@@ -386,6 +386,18 @@ TEST_F(DirectInjectTest, RecordsThatReadBackWholeAreTheOnesLetThrough)
         {DataRecordKind::LoneID, "a|b|\nReflexive|8|4096|\n", "obje", false},
         {DataRecordKind::LoneID, "x", "a|bc", false},
         {DataRecordKind::LoneID, "x", "ab|\n", false},
+        // Each piece after a '|' is read as a class field of at most 99
+        // characters; the name field holds any tag name.
+        {DataRecordKind::Dependency, "a|" + std::string(99, 'b'), "bitm", true},
+        {DataRecordKind::Dependency, "a|" + std::string(100, 'b'), "bitm", false},
+        {DataRecordKind::LoneID, "a|" + std::string(100, 'b') + "|c", "obje", false},
+        {DataRecordKind::LoneID, "a|b|" + std::string(99, 'c'), "obje", true},
+        {DataRecordKind::LoneID, "x", std::string(99, 'c'), true},
+        {DataRecordKind::LoneID, "x", std::string(100, 'c'), false},
+        {DataRecordKind::LoneID, std::string(5000, 'n'), "obje", true},
+        {DataRecordKind::LoneID, std::string(5001, 'n'), "obje", false},
+        {DataRecordKind::LoneID, std::string(4950, 'n') + "|" + std::string(49, 'b'), "obje", true},
+        {DataRecordKind::LoneID, std::string(4951, 'n') + "|" + std::string(49, 'b'), "obje", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + " / " + c.cls);

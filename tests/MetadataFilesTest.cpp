@@ -172,13 +172,21 @@ TEST_F(MetadataFilesTest, NamesTheDataFileCannotCarryNeverMisleadTheInject)
     map.AddTag("a|bc", "x");
     map.AddTag("obje", "x|a");
     map.AddTag("obje", "y|\r\nz");  // its only '|' is the name's first: read back whole
-    map.AddTag("weap", "source").MetaSize(0x40).Bytes(8, "ABCD").IdRef(0x20, 0).IdRef(0x28, 1).IdRef(0x30, 3);
+    map.AddTag("weap", "source")
+        .MetaSize(0x40)
+        .Bytes(8, "ABCD")
+        .IdRef(0x20, 0)
+        .IdRef(0x28, 1)
+        .IdRef(0x30, 3)
+        .IdRef(0x38, 5);
+    // Read back, the 100 characters after the '|' would overrun a class field.
+    map.AddTag("obje", "long|" + std::string(100, 'c'));
     map.AddTag("bitm", "end").MetaSize(4);
     const MapLayout layout = Open(map);
     const std::string before = MapBytes();
     ASSERT_TRUE(Save("s.meta", 4));
     EXPECT_EQ(messages, (std::vector<std::string>{
-                            "2 references of this tag were not written to the data file: the names or classes of the "
+                            "3 references of this tag were not written to the data file: the names or classes of the "
                             "tags they name cannot be read back from it. An inject leaves them as saved.",
                             "Metadata saved successfully."}));
     EXPECT_EQ(ReadFileBytes("s.meta.data"), kHeadTop + "source\r\nweap\r\n\r\n\r\n" +
