@@ -328,9 +328,7 @@ DataFileRecordReader::Step DataFileRecordReader::Next()
         if (kind.text.find("LoneID") != std::string::npos) return ReadRecord(DataRecordKind::LoneID);
         if (kind.text.find("Dependency") != std::string::npos) return ReadRecord(DataRecordKind::Dependency);
         if (kind.text.find("Reflexive") != std::string::npos) return ReadRecord(DataRecordKind::Reflexive);
-        size_t from = 0;
-        while (from < kind.text.size() && (kind.text[from] == '\n' || kind.text[from] == '\r')) ++from;
-        m_unknown = CString(kind.text.substr(from));
+        m_unknown = CString(kind.text);
         return Step::Unknown;
     }
     return Step::End;

@@ -153,8 +153,8 @@ public:
     Step Next();
     // After Record: the record.
     const DataFileRecord& Record() const { return m_record; }
-    // After Unknown: the field's text without the line end it begins with
-    // (at most kFieldLimit characters of it).
+    // After Unknown: the field's text as read, the line end of the record
+    // before it included (at most kFieldLimit characters).
     const CString& UnknownText() const { return m_unknown; }
 
 private:

