@@ -213,7 +213,7 @@ private:
     InjectTarget m_target;
     int m_count = 0;
     std::vector<std::pair<std::string, int>> m_byName;  // sorted; first index per name
-    std::vector<std::string> m_identifiers;             // read on first use
+    std::vector<std::string> m_identifiers;             // made on first use
 };
 
 struct ApplySummary {
