@@ -88,7 +88,6 @@ uint32_t ReadLittleEndian(const std::string& raw, size_t offset, int byteCount)
     for (int i = byteCount - 1; i >= 0; --i) {
         size_t at = offset + static_cast<size_t>(i);
         unsigned char b = at < raw.size() ? static_cast<unsigned char>(raw[at]) : 0;
-        if (b == 'x') b = 0;
         value = (value << 8) | b;
     }
     return value;

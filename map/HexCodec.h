@@ -20,8 +20,8 @@ CString IntToHex(int32_t value);
 CString HexToBytes(CString hex);
 CString IntToDecText(int32_t value);
 
-// Reads little-endian numbers straight from raw bytes. The codec's reading
-// is kept: a 0x78 byte reads as zero, exactly as through a byte string.
+// Reads a little-endian number straight from raw bytes, exactly: a 0x78
+// byte is 0x78. Bytes past the end of `raw` read as zero.
 uint32_t ReadLittleEndian(const std::string& raw, size_t offset, int byteCount);
 
 // The raw bytes of a number to be written back, least significant first.

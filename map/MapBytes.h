@@ -12,8 +12,7 @@
 // were padded with zeros.
 std::string ReadBytesAt(CFileStream& stream, int64_t offset, int64_t count);
 
-// A number field as the hex-text codec reads it: little-endian, a 0x78 byte
-// reading as zero.
+// A little-endian number field, exactly as stored (a 0x78 byte is 0x78).
 uint32_t ReadNumberAt(CFileStream& stream, int64_t offset, int byteCount);
 
 // HexText without leading zeros; 0 gives the empty text.

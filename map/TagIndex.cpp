@@ -108,10 +108,17 @@ CString EightDigits(uint32_t value)
     return CString(text);
 }
 
-// Bytes in file order, two digits each, a 0x78 byte shown as 00 like a zero byte.
+// Bytes in file order, two digits each, exactly as stored.
 CString FileOrderHex(const std::string& index, size_t at)
 {
-    return BytesToHex(RawToByteString(index.substr(at, 4)));
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (size_t i = at; i < at + 4; ++i) {
+        const unsigned char b = static_cast<unsigned char>(index[i]);
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return CString(std::move(out));
 }
 
 enum class Slots { AllThree, SecondOnly };

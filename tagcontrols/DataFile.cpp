@@ -401,17 +401,8 @@ std::string RecordApplier::StoredIdentifier(int tag)
     if (tag < 0 || tag >= m_count) return std::string();
     std::string& cached = m_identifiers[static_cast<size_t>(tag)];
     if (!cached.empty()) return cached;
-    const TagEntry& entry = m_target.tags[tag];
-    const uint32_t loaded = HexToInt(entry.m_strIdentifier);
-    cached = LittleEndianBytes(loaded, 4);
-    // The text form reads a stored 0x78 byte as zero; the index entry holds
-    // the identifier exactly. It is taken when it agrees with what was
-    // loaded, so a moved or rewritten index never lends a wrong value.
-    if (m_target.map && m_target.map->IsOpen() && !entry.m_strPageOffset.IsEmpty()) {
-        std::string stored;
-        m_target.map->SeekRead(int64_t(HexToInt(entry.m_strPageOffset)) + 0x0C);
-        if (m_target.map->Read(stored, 4) == 4 && ReadLittleEndian(stored, 0, 4) == loaded) cached = stored;
-    }
+    // The identifier as loaded is exact, 0x78 bytes included.
+    cached = LittleEndianBytes(HexToInt(m_target.tags[tag].m_strIdentifier), 4);
     return cached;
 }
 

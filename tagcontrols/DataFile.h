@@ -192,7 +192,7 @@ enum class ApplyOutcome { Applied, NoSuchTag, OutsideBlock };
 // Applies records to the working metadata as raw bytes: only the four bytes
 // a record addresses change, written exactly (a 0x78 byte stays 0x78).
 //  - Dependency, LoneID: the identifier of the first tag of that exact name,
-//    as its index entry stores it; nothing when there is none.
+//    as loaded; nothing when there is none.
 //  - Null reference: FF FF FF FF. A Dependency named "Nulled" whose class
 //    field is a class code instead is a reference to a tag of that name
 //    when the map has one.
@@ -205,15 +205,14 @@ public:
     ApplyOutcome Apply(const DataFileRecord& record, std::string& raw);
     // The first tag of that exact name among the target's tags, or -1.
     int FindTag(const CString& name) const;
-    // Tag k's identifier as its index entry stores it, least significant
-    // byte first.
+    // Tag k's identifier as loaded, least significant byte first.
     std::string StoredIdentifier(int tag);
 
 private:
     InjectTarget m_target;
     int m_count = 0;
     std::vector<std::pair<std::string, int>> m_byName;  // sorted; first index per name
-    std::vector<std::string> m_identifiers;             // read on first use
+    std::vector<std::string> m_identifiers;             // made on first use
 };
 
 struct ApplySummary {

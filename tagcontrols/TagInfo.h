@@ -86,8 +86,8 @@ protected:
 private:
     // The texts whose bytes the map holds at each place Save Changes
     // writes: a field whose text still equals its baseline is not written,
-    // so bytes the texts cannot show (0x78 read as 00, class code bytes
-    // after a zero) stay as stored.
+    // so bytes the texts cannot show (class code bytes after a zero) stay
+    // as stored.
     struct SavedTexts {
         CString type1, type2, type3;
         CString metaOffset, stringOffset, identifier, name;

@@ -1,6 +1,6 @@
 // Direct inject on random pairs of maps: map A, and map B holding A's tags
-// in another order, with other identifiers (some with 0x78 bytes), another
-// magic and its metadata elsewhere. Injecting a tag of A into B's tag of the
+// in another order, with other identifiers, another magic and its metadata
+// elsewhere; identifiers, magics and addresses hold 0x78 bytes at random. Injecting a tag of A into B's tag of the
 // same name re-points every reference to the tag of the same name, rebases
 // every self-pointer to the same distance from the start of the metadata
 // and keeps every other byte of B; a target one byte too small is refused
@@ -39,6 +39,8 @@ struct TagPlan {
     std::string name;
     std::string filler; // the block before the places
     std::vector<Place> places;
+    bool metaOn78 = false; // the block's address ends in 0x78 (in B too)
+    bool nameOn78 = false;
 };
 
 const char* const kCodes[] = {"bitm", "snd!", "weap", "obje", "effe", "scnr", "vehi"};
@@ -84,7 +86,19 @@ struct Pair {
     bool bIsPc = false;
     bool aIsPc = false;
     uint32_t spacer = 0;       // size of B's first tag, which A does not have
+    uint32_t magicA = 0, magicB = 0; // 0: the builder's default
 };
+
+// Now and then a magic with a 0x78 byte: in every address, or in the index magic.
+uint32_t RandomMagic(std::mt19937& rng, bool pc)
+{
+    const uint32_t magic = (pc ? 0x40000000u : 0x80000000u) | (rng() % 0x40) << 16 | 4 * (rng() % 0x4000);
+    switch (rng() % 4) {
+    case 0: return (magic & 0xFF00FFFFu) | 0x00780000u;
+    case 1: return (((magic + 0x824) & 0xFFFF00FFu) | 0x7800u) - 0x824;
+    default: return 0;
+    }
+}
 
 Pair RandomPair(std::mt19937& rng)
 {
@@ -110,6 +124,8 @@ Pair RandomPair(std::mt19937& rng)
             }
             tag.places.push_back(place);
         }
+        tag.metaOn78 = rng() % 4 == 0;
+        tag.nameOn78 = rng() % 4 == 0;
         pair.tags.push_back(tag);
     }
     pair.tags.push_back({"obje", "end", "", {}});
@@ -122,6 +138,8 @@ Pair RandomPair(std::mt19937& rng)
     pair.aIsPc = rng() % 2;
     pair.bIsPc = rng() % 2;
     pair.spacer = 4 * (rng() % 40);
+    pair.magicA = RandomMagic(rng, pair.aIsPc);
+    pair.magicB = RandomMagic(rng, pair.bIsPc);
     return pair;
 }
 
@@ -130,6 +148,8 @@ template <typename IndexOf>
 void Describe(TagSpec& spec, const TagPlan& plan, IndexOf indexOf)
 {
     spec.Meta(plan.filler);
+    if (plan.metaOn78) spec.MetaAddressLowByte(0x78);
+    if (plan.nameOn78) spec.NameAddressLowByte(0x78);
     for (const Place& place : plan.places) {
         switch (place.kind) {
         case PlaceKind::TagRef: spec.TagRef(place.at, place.code, indexOf(place.tag)); break;
@@ -143,6 +163,7 @@ void Describe(TagSpec& spec, const TagPlan& plan, IndexOf indexOf)
 MapBuilder BuildA(const Pair& pair)
 {
     MapBuilder map = pair.aIsPc ? MapBuilder::Pc() : MapBuilder::Xbox();
+    if (pair.magicA) map.Magic(pair.magicA);
     for (size_t i = 0; i < pair.tags.size(); ++i) {
         TagSpec& spec = map.AddTag(pair.tags[i].code, pair.tags[i].name).Identifier(pair.idsA[i]);
         Describe(spec, pair.tags[i], [](int tag) { return tag; });
@@ -155,6 +176,7 @@ MapBuilder BuildA(const Pair& pair)
 MapBuilder BuildB(const Pair& pair)
 {
     MapBuilder map = pair.bIsPc ? MapBuilder::Pc() : MapBuilder::Xbox();
+    if (pair.magicB) map.Magic(pair.magicB);
     map.AddTag("bitm", "spacer").Identifier(pair.idsB.back()).Meta(std::string(pair.spacer, '\x11'));
     auto indexInB = [&](int a) {
         return 1 + static_cast<int>(std::find(pair.order.begin(), pair.order.end(), a) - pair.order.begin());
@@ -182,7 +204,7 @@ protected:
 TEST_F(DirectInjectProperty, RandomPairsRepointRebaseAndRefuseOneByteLess)
 {
     constexpr int kCases = 500;
-    int injected = 0, withByte78 = 0;
+    int injected = 0, withByte78 = 0, numbersWith78 = 0;
     for (int seed = 0; injected < kCases && seed < 2 * kCases; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(static_cast<uint32_t>(seed));
@@ -209,14 +231,17 @@ TEST_F(DirectInjectProperty, RandomPairsRepointRebaseAndRefuseOneByteLess)
         const MapLayout layoutA = a.Write("a.map");
         const uint32_t size = static_cast<uint32_t>(layoutA.LoadedMetaSize(static_cast<size_t>(source)));
         const std::string bytesA = ReadFileBytes("a.map");
-        // The sizes come from addresses, which the loader reads with a 0x78
-        // byte as zero: a pair whose sizes cannot be set exactly is passed over.
         const uint32_t targetAddress = BuildB(pair).Layout().metaAddresses[static_cast<size_t>(target)];
-        if (HasByte78(targetAddress + size)) continue;
+        numbersWith78 += HasByte78(targetAddress) || HasByte78(targetAddress + size) ||
+                         HasByte78(layoutA.metaAddresses[static_cast<size_t>(source)]) ||
+                         HasByte78(layoutA.nameAddresses[static_cast<size_t>(source)]);
 
         // The target holds exactly the source's size.
         {
             MapBuilder b = BuildB(pair);
+            // A's next block may stand up to 255 bytes on (an address ending
+            // in 0x78): B's target grows to hold what the source's size says.
+            if (b.Tag(target).MetaBytes().size() < size) b.Tag(target).MetaSize(size);
             b.Tag(target + 1).MetaAddress(targetAddress + size);
             const MapLayout layoutB = b.Write("b.map");
             const std::string before = ReadFileBytes("b.map");
@@ -244,7 +269,7 @@ TEST_F(DirectInjectProperty, RandomPairsRepointRebaseAndRefuseOneByteLess)
             CloseMapFile();
             CloseInputMapFile();
             const std::string after = ReadFileBytes("b.map");
-            ASSERT_EQ(told, (std::vector<CString> {"Direct inject completed successfully."}));
+            ASSERT_EQ(told, (std::vector<CString> {"Direct inject completed successfully."})) << (told.empty() ? "" : told.front().GetString());
             ++injected;
 
             const uint32_t at = layoutB.metaOffsets[static_cast<size_t>(target)];
@@ -276,6 +301,7 @@ TEST_F(DirectInjectProperty, RandomPairsRepointRebaseAndRefuseOneByteLess)
     }
     EXPECT_EQ(injected, kCases);
     EXPECT_GT(withByte78, 20); // pointers whose stored bytes hold 0x78 were among them
+    EXPECT_GT(numbersWith78, 100); // and addresses of the source and the target
 }
 
 // Second maps broken at random (index header, entries, metadata, magic 0,

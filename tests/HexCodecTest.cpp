@@ -73,11 +73,12 @@ TEST(HexCodec, RoundTripsThroughTheCodecKeepEveryByteButX)
     }
 }
 
-TEST(LittleEndian, ReaderKeepsTheCodecReadingOf0x78)
+TEST(LittleEndian, ReaderTakes0x78Exactly)
 {
     std::string raw("\x34\x12\x78\x01", 4);
-    EXPECT_EQ(ReadLittleEndian(raw, 0, 4), 0x01001234u);
+    EXPECT_EQ(ReadLittleEndian(raw, 0, 4), 0x01781234u);
     EXPECT_EQ(ReadLittleEndian(raw, 0, 2), 0x1234u);
+    EXPECT_EQ(ReadLittleEndian(std::string("\x78\x78", 2), 0, 2), 0x7878u);
     // Past the end reads as zero bytes.
     EXPECT_EQ(ReadLittleEndian(raw, 3, 4), 0x01u);
     EXPECT_EQ(ReadLittleEndian(raw, 100, 4), 0u);

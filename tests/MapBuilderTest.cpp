@@ -112,17 +112,27 @@ TEST(MapBuilderTest, ReferencesInsideMetadata)
     EXPECT_EQ(U32At(f, b + 0x58), 0xE1740005u);
 }
 
-TEST(MapBuilderTest, LaidOutNumbersHoldNo78Byte)
+TEST(MapBuilderTest, LaidOutNumbersMeet78Bytes)
 {
     MapBuilder map = MapBuilder::Xbox();
     for (int i = 0; i < 600; ++i) map.AddTag("bitm", "tag" + std::to_string(i)).MetaSize(static_cast<uint32_t>(i % 7 * 4));
+    map.Tag(3).MetaAddressLowByte(0x78).NameAddressLowByte(0x78);
     MapLayout layout;
-    map.Build(&layout);
-    for (size_t i = 0; i < layout.identifiers.size(); ++i) {
-        EXPECT_FALSE(HasByte78(layout.identifiers[i])) << i;
-        EXPECT_FALSE(HasByte78(layout.metaAddresses[i])) << i;
-        EXPECT_FALSE(HasByte78(layout.nameAddresses[i])) << i;
-    }
+    std::string f = map.Build(&layout);
+    // Numbers fall as the arithmetic gives them: some hold a 0x78 byte.
+    EXPECT_EQ(layout.identifiers[120], 0xE1740078u);
+    int with78 = 0;
+    for (size_t i = 0; i < layout.identifiers.size(); ++i)
+        with78 += HasByte78(layout.metaAddresses[i]) + HasByte78(layout.nameAddresses[i]);
+    EXPECT_GT(with78, 4);
+    // Asked for: the address ends in 0x78, the bytes sit where the entry says.
+    EXPECT_EQ(layout.metaAddresses[3] & 0xFF, 0x78u);
+    EXPECT_EQ(layout.nameAddresses[3] & 0xFF, 0x78u);
+    EXPECT_EQ(layout.metaOffsets[3] + layout.magic, layout.metaAddresses[3]);
+    EXPECT_EQ(U32At(f, layout.entryOffsets[3] + 0x14), layout.metaAddresses[3]);
+    EXPECT_EQ(f.substr(layout.nameOffsets[3], 5), std::string("tag3\0", 5));
+    EXPECT_GE(layout.metaOffsets[3], layout.metaOffsets[2] + layout.metaLengths[2]);
+    EXPECT_GE(layout.metaOffsets[4], layout.metaOffsets[3] + layout.metaLengths[3]);
 }
 
 TEST(MapBuilderTest, BrokenMaps)

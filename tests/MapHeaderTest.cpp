@@ -66,13 +66,13 @@ TEST_F(MapHeaderTest, TypeTextsAndTypes)
 TEST_F(MapHeaderTest, FourByteFieldsAndTexts)
 {
     MapBuilder map = MapBuilder::Xbox();
-    map.Patch(0x08, std::string("\x78\x56\x34\x12", 4))     // 0x78 reads as zero
+    map.Patch(0x08, std::string("\x78\x56\x34\x12", 4))     // 0x78 read exactly
         .Patch(0x10, std::string("\x00\xA0\x68\x01", 4))    // 0168A000
         .Patch(0x06, "\x01\x02")                            // beside the version: never read
         .Patch(0x20, std::string(32, 'n'))                  // a name with no zero byte
         .Patch(0x40, std::string("01.00\0junk", 10));
     Read(map);
-    EXPECT_EQ(g_MapHeader.m_strEofPosition, "12345600");
+    EXPECT_EQ(g_MapHeader.m_strEofPosition, "12345678");
     EXPECT_EQ(g_MapHeader.m_strIndexOffset, "168a000");
     EXPECT_EQ(g_MapHeader.m_strVersion, "5");
     EXPECT_EQ(g_MapHeader.m_strMapName, CString(std::string(32, 'n')));

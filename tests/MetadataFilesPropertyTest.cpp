@@ -42,7 +42,7 @@ struct RandomMaps {
         auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
         const int count = 3 + pick(5);
         const char* classes[] = {"bitm", "snd!", "weap", "sky ", "effe"};
-        first.Magic(CleanMagic(0x80000000u, rng));
+        first.Magic(RandomMagic(0x80000000u, rng));
         source = pick(count);
         for (int k = 0; k < count; ++k) {
             names.push_back("tag " + std::to_string(k) + (k % 2 ? "\\x" : ""));
@@ -51,6 +51,7 @@ struct RandomMaps {
         uint32_t length = 0;
         for (int k = 0; k < count; ++k) {
             TagSpec& tag = first.AddTag(classes[pick(5)], names[k]).Identifier(firstIds[k]);
+            With78Addresses(tag, rng);
             const uint32_t size = 24 + static_cast<uint32_t>(pick(k == source ? 300 : 16));
             tag.Meta(Filler(size, rng));
             if (k == source) length = size;
@@ -60,14 +61,24 @@ struct RandomMaps {
         Place(first.Tag(source), length, count, layout.AddressOf(layout.metaOffsets[static_cast<size_t>(source)]), rng);
     }
 
-    // A magic whose index magic holds no 0x78 byte (it would read as zero)
-    // and whose high bytes leave room for block addresses without one.
-    static uint32_t CleanMagic(uint32_t base, std::mt19937& rng)
+    // A magic that now and then puts a 0x78 byte into every address, into
+    // some, or into the index magic.
+    static uint32_t RandomMagic(uint32_t base, std::mt19937& rng)
     {
-        uint32_t magic;
-        do magic = base | (rng() % 0x40) << 16 | 4 * (rng() % 0x4000);
-        while (HasByte78(magic + 0x824));
-        return magic;
+        const uint32_t magic = base | (rng() % 0x40) << 16 | 4 * (rng() % 0x4000);
+        switch (rng() % 4) {
+        case 0: return (magic & 0xFF00FFFFu) | 0x00780000u;
+        case 1: return (magic & 0xFFFF00FFu) | 0x00007800u;
+        case 2: return (((magic + 0x824) & 0xFFFFFF00u) | 0x78u) - 0x824;
+        default: return magic;
+        }
+    }
+
+    // Now and then a block or a name on an address whose low byte is 0x78.
+    static void With78Addresses(TagSpec& tag, std::mt19937& rng)
+    {
+        if (rng() % 3 == 0) tag.MetaAddressLowByte(0x78);
+        if (rng() % 3 == 0) tag.NameAddressLowByte(0x78);
     }
 
     // Identifiers whose low byte tells the tags apart and whose middle
@@ -193,7 +204,7 @@ TEST_F(MetadataFilesProperty, CorrectedInjectIntoARenumberedMapRepointsByNameAnd
         int missing = rng() % 3 == 0 ? order.back() : -1;
         if (missing == maps.source) missing = -1;
         MapBuilder second = MapBuilder::Pc();
-        second.Magic(RandomMaps::CleanMagic(0x40000000u, rng));
+        second.Magic(RandomMaps::RandomMagic(0x40000000u, rng));
         std::vector<uint32_t> secondIdOf(static_cast<size_t>(count), 0);
         int target = -1;
         for (int k : order) {
@@ -201,6 +212,7 @@ TEST_F(MetadataFilesProperty, CorrectedInjectIntoARenumberedMapRepointsByNameAnd
             const int index = second.TagCount();
             secondIdOf[static_cast<size_t>(k)] = RandomMaps::Id(0xE1, index, rng);
             TagSpec& tag = second.AddTag("weap", maps.names[static_cast<size_t>(k)]).Identifier(secondIdOf[static_cast<size_t>(k)]);
+            RandomMaps::With78Addresses(tag, rng);
             if (k == maps.source) {
                 target = index;
                 tag.Meta(std::string(saved.size() + rng() % 12, '\x5A'));

@@ -58,7 +58,8 @@ TEST_F(TagIndexTest, IndexMagicTextsAndMagic)
         {std::string("\x00\x10\x40\x00", 4), "401000", "4007DC"},
         {std::string(4, '\0'), "", "FFFFF7DC"},                   // negative: 8 digits
         {std::string("\x00\x60\x3A\x80", 4), "803a6000", "803A57DC"},
-        {std::string("\x78\x60\x3A\x80", 4), "803a6000", "803A57DC"}, // 0x78 reads as zero
+        {std::string("\x78\x60\x3A\x80", 4), "803a6078", "803A5854"}, // 0x78 read exactly
+        {std::string("\x00\x78\x78\x78", 4), "78787800", "78786FDC"},
         {std::string("\x24\x08\x00\x00", 4), "824", ""},          // magic 0
     };
     for (const Case& c : cases) {
@@ -85,7 +86,8 @@ TEST_F(TagIndexTest, TagCountIsTwoBytes)
         {std::string("\x34\x12\x05\x00", 4), 4660},
         {std::string("\xFF\xFF\xFF\xFF", 4), 65535},
         {std::string("\x00\x00\x01\x00", 4), 0},
-        {std::string("\x78\x01\x00\x00", 4), 0x100},
+        {std::string("\x78\x01\x00\x00", 4), 0x178},
+        {std::string("\x78\x78\x78\x00", 4), 0x7878},
     };
     for (const Case& c : cases) {
         ResetMapState();
@@ -115,10 +117,10 @@ TEST_F(TagIndexTest, EntryFields)
     EXPECT_EQ(HexToInt(t0.m_strStringOffset), layout.nameOffsets[0]);
     EXPECT_EQ(HexToInt(t0.m_strMetaOffset), layout.metaOffsets[0]);
     EXPECT_EQ(t0.m_nMetaSize, 0x40);
-    EXPECT_EQ(t0.m_strValue, BytesToHex(RawToByteString(Le32(layout.metaAddresses[0]))));
+    EXPECT_EQ(t0.m_strValue, BytesToHex(Le32(layout.metaAddresses[0]).c_str()));
 
     EXPECT_EQ(g_Tags[1].m_strClass1, "");
-    EXPECT_EQ(g_Tags[1].m_strIdentifier, "12000056"); // 0x78 reads as zero
+    EXPECT_EQ(g_Tags[1].m_strIdentifier, "12780056"); // 0x78 read exactly
     EXPECT_EQ(g_Tags[2].m_strClass1, "ab");
     EXPECT_EQ(g_Tags[2].m_strClass2.Bytes(), std::string(4, '\xFF'));
     EXPECT_EQ(g_Tags[2].m_strClass3, "fog ");
@@ -132,17 +134,17 @@ TEST_F(TagIndexTest, EntryFields)
     EXPECT_EQ(g_Tags[3].m_strValue, "00000080");
 }
 
-TEST_F(TagIndexTest, Byte78InAddressesAndValueReadsAsZero)
+TEST_F(TagIndexTest, Byte78InAddressesAndValueReadExactly)
 {
     MapBuilder map = MapBuilder::Xbox();
-    map.AddTag("bitm", "a").MetaAddress(0x80781234).NameAddress(0x80787000);
+    map.AddTag("bitm", "a").MetaAddress(0x80781278).NameAddress(0x80787000);
     map.AddTag("bitm", "b").MetaAddress(0x80791234);
     Load(map);
     const uint32_t magic = HexToInt(g_strMagic);
-    EXPECT_EQ(g_Tags[0].m_strValue, "34120080");
-    EXPECT_EQ(g_Tags[0].m_strMetaOffset, IntToHex(static_cast<int32_t>(0x80001234u - magic)));
-    EXPECT_EQ(g_Tags[0].m_strStringOffset, IntToHex(static_cast<int32_t>(0x80007000u - magic)));
-    EXPECT_EQ(g_Tags[0].m_nMetaSize, 0x790000);
+    EXPECT_EQ(g_Tags[0].m_strValue, "78127880");
+    EXPECT_EQ(g_Tags[0].m_strMetaOffset, IntToHex(static_cast<int32_t>(0x80781278u - magic)));
+    EXPECT_EQ(g_Tags[0].m_strStringOffset, IntToHex(static_cast<int32_t>(0x80787000u - magic)));
+    EXPECT_EQ(g_Tags[0].m_nMetaSize, 0x0000FFBC);
 }
 
 TEST_F(TagIndexTest, NamesEndAtZeroAt5000CharactersOrAtTheEndOfTheFile)

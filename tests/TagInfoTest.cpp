@@ -71,8 +71,8 @@ TEST_F(TagControls, ShowsEveryFieldAndClassCodesExactlyAsLoaded)
     EXPECT_EQ(texts[0][IDC_TAG_NAME], "a");
 }
 
-// Bytes that the texts cannot show (0x78 read as 00, class bytes after a
-// zero) survive a Save Changes that edits nothing.
+// Bytes that the texts cannot show (class bytes after a zero) and numbers
+// holding 0x78 survive a Save Changes that edits nothing.
 TEST_F(TagControls, SaveWithoutEditsLeavesEveryTagByteIdentical)
 {
     MapBuilder map = MapBuilder::Xbox();
@@ -87,7 +87,7 @@ TEST_F(TagControls, SaveWithoutEditsLeavesEveryTagByteIdentical)
     PatchFile(Layout().entryOffsets[3] + 0x14, Le32((Layout().metaAddresses[3] & 0xFFFFFF00u) | 0x78u));
     ReloadIndex();
     const std::string before = FileBytes();
-    EXPECT_EQ(g_Tags[0].m_strIdentifier, "e1ec0000");
+    EXPECT_EQ(g_Tags[0].m_strIdentifier, "e1ec0078");
     for (int tag = 0; tag < 4; ++tag) {
         g_bTagChanged = false;
         Expect().Click(IDC_SAVE_CHANGES).Escape();

@@ -37,7 +37,7 @@ private:
     // What the map holds for each writable field, as this dialog knows it:
     // the values it opened with, then those it wrote. A field whose member
     // still equals its entry here is not written again, so its stored bytes
-    // (a 0x78 that reads as zero, the bytes after a name's end) stay.
+    // (the bytes after a name's end) stay.
     struct WrittenFields {
         UINT tagCount = 0;
         CString indexOffset, eofPosition, indexMagic, version, mapType, mapName, buildDate;

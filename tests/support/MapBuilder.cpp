@@ -99,6 +99,18 @@ TagSpec& TagSpec::MetaAddress(uint32_t address)
     return *this;
 }
 
+TagSpec& TagSpec::MetaAddressLowByte(uint8_t low)
+{
+    m_metaLow = low;
+    return *this;
+}
+
+TagSpec& TagSpec::NameAddressLowByte(uint8_t low)
+{
+    m_nameLow = low;
+    return *this;
+}
+
 TagSpec& TagSpec::Meta(std::string bytes)
 {
     m_meta = std::move(bytes);
@@ -232,10 +244,7 @@ MapBuilder& MapBuilder::StoredTagCount(uint16_t count)
 
 uint32_t MapBuilder::NextIdentifier()
 {
-    uint32_t id;
-    do id = 0xE1740000u + m_nextId++;
-    while (HasByte78(id));
-    return id;
+    return 0xE1740000u + m_nextId++;
 }
 
 TagSpec& MapBuilder::AddTag(std::string class1, std::string name, std::string class2, std::string class3)
@@ -276,12 +285,15 @@ std::string MapBuilder::Build(MapLayout* layoutOut) const
     uint64_t cursor = uint64_t(m_indexOffset) + kIndexHeaderSize + uint64_t(kEntrySize) * n;
     if (cursor < kHeaderSize) cursor = kHeaderSize;
     cursor = (cursor + 3) & ~uint64_t(3);
-    auto clean = [&](uint64_t offset) { return !HasByte78(static_cast<uint32_t>(offset) + layout.magic); };
+    auto moveToLowByte = [&](const std::optional<uint8_t>& low) {
+        if (low)
+            while (((static_cast<uint32_t>(cursor) + layout.magic) & 0xFF) != *low) ++cursor;
+    };
 
     for (size_t i = 0; i < n; ++i) {
         const TagSpec& tag = m_tags[i];
         layout.entryOffsets.push_back(m_indexOffset + kIndexHeaderSize + kEntrySize * static_cast<uint32_t>(i));
-        while (!clean(cursor)) cursor += 4;
+        moveToLowByte(tag.m_metaLow);
         layout.metaOffsets.push_back(static_cast<uint32_t>(cursor));
         layout.metaLengths.push_back(static_cast<uint32_t>(tag.m_meta.size()));
         layout.metaAddresses.push_back(tag.m_metaAddress ? *tag.m_metaAddress
@@ -291,7 +303,7 @@ std::string MapBuilder::Build(MapLayout* layoutOut) const
     }
     for (size_t i = 0; i < n; ++i) {
         const TagSpec& tag = m_tags[i];
-        while (!clean(cursor)) ++cursor;
+        moveToLowByte(tag.m_nameLow);
         layout.nameOffsets.push_back(static_cast<uint32_t>(cursor));
         layout.nameAddresses.push_back(tag.m_nameAddress ? *tag.m_nameAddress
                                                          : static_cast<uint32_t>(cursor) + layout.magic);

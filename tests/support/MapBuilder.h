@@ -19,11 +19,12 @@
 // An address is a file offset plus the magic; magic = index magic -
 // (index offset + 0x24). Numbers are little-endian.
 //
-// By default the builder keeps 0x78 bytes out of every number it lays out
-// itself (addresses of blocks and names, generated identifiers), because a
-// 0x78 byte in a number reads as zero: blocks and names are moved forward a
-// little when their address would hold one. A test of that rule puts the
-// byte in on purpose (Patch, explicit identifiers or addresses).
+// Numbers are laid out as they fall: an address or a generated identifier
+// holds a 0x78 byte wherever the arithmetic gives one (tag 120's generated
+// identifier is E1740078). A test puts 0x78 in on purpose with a magic,
+// index offset, EoF position or identifier that holds one, or with
+// MetaAddressLowByte / NameAddressLowByte, which move a tag's block or name
+// forward to the first place whose address ends in that byte.
 //
 // Example:
 //
@@ -93,6 +94,11 @@ public:
     // Addresses written into the entry instead of the laid-out ones.
     TagSpec& NameAddress(uint32_t address);
     TagSpec& MetaAddress(uint32_t address);
+    // The laid-out block (name) moves forward to the first file offset at or
+    // after its place whose address's low byte is `low` (e.g. 0x78); the
+    // block's 4-byte alignment gives way to it.
+    TagSpec& MetaAddressLowByte(uint8_t low);
+    TagSpec& NameAddressLowByte(uint8_t low);
 
     // The metadata block: its bytes, or a size (zero-filled). Placements
     // below grow the block when they reach past its end.
@@ -140,6 +146,8 @@ private:
     bool m_terminated = true;
     std::optional<uint32_t> m_nameAddress;
     std::optional<uint32_t> m_metaAddress;
+    std::optional<uint8_t> m_metaLow;
+    std::optional<uint8_t> m_nameLow;
     std::string m_meta;
     std::vector<Placement> m_placements;
 };
@@ -165,7 +173,7 @@ public:
     // The count written into the index header; default: the number of tags added.
     MapBuilder& StoredTagCount(uint16_t count);
 
-    // Adds a tag with a generated identifier (distinct per builder, no 0x78 byte).
+    // Adds a tag with a generated identifier (E1740000 + n for the n-th, distinct per builder).
     TagSpec& AddTag(std::string class1, std::string name, std::string class2 = "", std::string class3 = "");
     // References stay valid while more tags are added.
     TagSpec& Tag(int index) { return m_tags.at(static_cast<size_t>(index)); }
