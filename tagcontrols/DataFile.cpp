@@ -22,13 +22,14 @@ void OpenDataFile(CString strFileName)
         LogEntry("\tDataFile '" + strFileName + "' opened unsuccessfully.\n");
 }
 
-void CloseDataFile()
+bool CloseDataFile()
 {
-    if (g_DataFile.IsOpen()) g_DataFile.Close();
-    if (g_DataFile.IsOpen())
+    const bool closed = g_DataFile.Close();
+    if (!closed || g_DataFile.IsOpen())
         LogEntry("\tDataFile closed unsuccessfully.\n");
     else
         LogEntry("\tDataFile closed successfully.\n");
+    return closed;
 }
 
 bool StartDataFile(const CString& strFileName)

@@ -2,6 +2,7 @@
 
 #include "app/MessageDialog.h"
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagIndex.h"
 #include "res/ResourceIds.h"
@@ -284,6 +285,10 @@ void CTagInfo::OnSaveChanges()
         }
     }
 
+    if (!writes.empty() && !MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
     bool failed = false;
     for (const Place& place : writes) {
         g_MapFile.SeekWrite(place.at);
@@ -292,6 +297,8 @@ void CTagInfo::OnSaveChanges()
             break;
         }
     }
+    // Written is not yet on the disk: a failed flush may have lost any of it.
+    if (!failed && !writes.empty() && !g_MapFile.Sync()) failed = true;
     g_bTagChanged = true;
     if (failed) {
         ShowMessage(MapWriteFailedMessage());

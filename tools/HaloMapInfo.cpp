@@ -1,6 +1,7 @@
 #include "tools/HaloMapInfo.h"
 
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
@@ -124,6 +125,10 @@ void CHaloMapInfo::OnSaveChanges()
         }
     }
 
+    if (!writes.empty() && !MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
     for (const FieldWrite& write : writes) {
         if (!WriteMapBytesAt(write.position, write.bytes)) {
             // What was written so far is read back by the reload.
@@ -131,6 +136,11 @@ void CHaloMapInfo::OnSaveChanges()
             ReportWriteFailure(g_strMapFileName);
             return;
         }
+    }
+    if (!writes.empty() && !g_MapFile.Sync()) {
+        g_bMapChanged = true;
+        ReportWriteFailure(g_strMapFileName);
+        return;
     }
     m_written = WritableFields();
     g_bMapChanged = true;
