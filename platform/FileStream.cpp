@@ -37,41 +37,45 @@ bool FaultMatches(CFileStream::Fault::Op op, int fd)
     return path.substr(slash == std::string::npos ? 0 : slash + 1) == g_fault.plan.fileName;
 }
 
-// How many of count bytes a read or write may move; -1 (errno set) when
-// the call fails outright.
-ssize_t FaultLimit(CFileStream::Fault::Op op, int fd, size_t count)
+// How many of count bytes a read or write may move: count when no fault
+// matches (matched false); -1 (errno set) when the call fails outright.
+ssize_t FaultLimit(CFileStream::Fault::Op op, int fd, size_t count, bool& matched)
 {
-    if (!FaultMatches(op, fd)) return static_cast<ssize_t>(count);
-    if (g_fault.bytesLeft <= 0) {
+    matched = FaultMatches(op, fd);
+    if (!matched) return static_cast<ssize_t>(count);
+    if (g_fault.bytesLeft <= 0 && count > 0) {
         errno = g_fault.plan.error;
         return -1;
     }
-    const auto allowed = static_cast<size_t>(std::min<int64_t>(g_fault.bytesLeft, static_cast<int64_t>(count)));
-    g_fault.bytesLeft -= static_cast<int64_t>(allowed);
-    return static_cast<ssize_t>(allowed);
+    return static_cast<ssize_t>(std::min<int64_t>(g_fault.bytesLeft, static_cast<int64_t>(count)));
+}
+
+// A call the fault let through uses up only the bytes it really moved.
+ssize_t Counted(bool matched, ssize_t moved)
+{
+    if (matched && moved > 0) g_fault.bytesLeft -= moved;
+    return moved;
 }
 
 ssize_t SystemRead(int fd, char* buffer, size_t count, int64_t position)
 {
-    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Read, fd, count);
+    bool matched = false;
+    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Read, fd, count, matched);
     if (allowed < 0) return -1;
-    if (allowed == 0 && count > 0) {
-        errno = g_fault.plan.error;
-        return -1;
-    }
     for (;;) {
         const ssize_t got = ::pread(fd, buffer, static_cast<size_t>(allowed), position);
-        if (got >= 0 || errno != EINTR) return got;
+        if (got >= 0 || errno != EINTR) return Counted(matched, got);
     }
 }
 
 ssize_t SystemWrite(int fd, const char* bytes, size_t count, int64_t position)
 {
-    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Write, fd, count);
+    bool matched = false;
+    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Write, fd, count, matched);
     if (allowed < 0) return -1;
     for (;;) {
         const ssize_t put = ::pwrite(fd, bytes, static_cast<size_t>(allowed), position);
-        if (put >= 0 || errno != EINTR) return put;
+        if (put >= 0 || errno != EINTR) return Counted(matched, put);
     }
 }
 
@@ -167,6 +171,15 @@ void CFileStream::InjectFault(const Fault& fault)
 
 void CFileStream::ClearFault() { g_fault = ArmedFault(); }
 
+int64_t CFileStream::FaultPassed()
+{
+    using Op = Fault::Op;
+    const Op op = g_fault.plan.op;
+    if (op == Op::Read || op == Op::Write) return g_fault.plan.afterBytes - g_fault.bytesLeft;
+    if (op == Op::Sync || op == Op::Close) return g_fault.plan.afterCalls - g_fault.callsLeft;
+    return 0;
+}
+
 bool CFileStream::Close()
 {
     if (m_fd < 0) return true;
@@ -175,6 +188,7 @@ bool CFileStream::Close()
     // so it is never closed twice; EINTR may still have lost written data.
     const bool closed = ::close(m_fd) == 0 && !injected;
     m_fd = -1;
+    m_readError = false;
     m_cacheStart = -1;
     m_cache.clear();
     return closed;

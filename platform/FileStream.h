@@ -130,6 +130,9 @@ public:
     };
     static void InjectFault(const Fault& fault);
     static void ClearFault();
+    // The bytes (reads, writes) or calls (syncs, closes) of matching files
+    // the armed fault let through so far: a fault armed far off counts them.
+    static int64_t FaultPassed();
 
 private:
     int RawByteAt(int64_t position);

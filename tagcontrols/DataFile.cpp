@@ -37,8 +37,8 @@ bool StartDataFile(const CString& strFileName)
     // OpenDataFile keeps a file's content for the readers, so a writer
     // empties the file first: an older, longer file leaves nothing behind.
     CFileStream emptier;
-    const bool emptied = emptier.Open(strFileName, CFileStream::modeWrite | CFileStream::modeTruncate);
-    emptier.Close();
+    bool emptied = emptier.Open(strFileName, CFileStream::modeWrite | CFileStream::modeTruncate);
+    emptied = emptier.Close() && emptied;
     OpenDataFile(strFileName);
     return emptied && g_DataFile.IsOpen();
 }
