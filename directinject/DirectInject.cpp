@@ -84,6 +84,10 @@ ReferenceList SourceReferenceList(int sourceTag)
         list.message = SizeRefusal(tag.m_nMetaSize, "this tag") + " Its references are not listed.";
         return list;
     }
+    if (meta.status == MetadataReadStatus::ReadError) {
+        list.message = FileReadFailedText(g_strInputMapFileName) + " Its references are not listed.";
+        return list;
+    }
     // A short read lists what the bytes read hold.
     int32_t P = 0;
     size_t hits = 0;
