@@ -10,7 +10,6 @@
 #include "platform/FileStream.h"
 #include "platform/headless/HeadlessPresenter.h"
 #include "res/ResourceIds.h"
-#include "tagcontrols/DataFile.h"
 #include "tagcontrols/MetadataFiles.h"
 #include "tagcontrols/TagInfo.h"
 #include "tests/AppShellFixture.h"
@@ -25,7 +24,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -156,10 +154,17 @@ protected:
         ASSERT_TRUE(g_MapFile.IsOpen());
     }
 
-    Result RunOnce(const Operation& op, const CFileStream::Fault* fault)
+    // One run on a fresh map; from another folder when elsewhere is set,
+    // as after a file chooser moved there.
+    Result RunOnce(const Operation& op, const CFileStream::Fault* fault, bool elsewhere = false)
     {
         Fresh();
         if (op.prepare) op.prepare();
+        const std::filesystem::path home = std::filesystem::current_path();
+        if (elsewhere) {
+            std::filesystem::create_directories(PathOf("elsewhere"));
+            std::filesystem::current_path(PathOf("elsewhere"));
+        }
         Result result;
         headless::HeadlessPresenter user;
         headless::ScopedPresenter active(user);
@@ -167,10 +172,11 @@ protected:
         op.run(user);
         m_passed = fault ? CFileStream::FaultPassed() : 0;
         CFileStream::ClearFault();
+        std::filesystem::current_path(home);
         for (const auto& shown : user.Shown())
             if (shown.kind == headless::ShownWindow::Dialog && shown.caption == "Message")
                 result.messages.push_back(shown.Text(IDC_MESSAGE).Bytes());
-        result.map = ReadFileBytes(PathOf("test.map"));
+        if (std::filesystem::exists(PathOf("test.map"))) result.map = ReadFileBytes(PathOf("test.map"));
         return result;
     }
 
@@ -243,32 +249,12 @@ protected:
             };
             Fresh();
             const std::string before = ReadFileBytes(PathOf("test.map"));
-            // From another folder, as after a file chooser moved there.
-            std::filesystem::create_directories(PathOf("elsewhere"));
-            const Result got = RunOnceElsewhere(changed);
+            const Result got = RunOnce(changed, nullptr, true);
             EXPECT_EQ(got.messages, std::vector<std::string>{says::kReplaced}) << op.name << (deleted ? " deleted" : "");
             if (!deleted) {
                 EXPECT_EQ(got.map, before) << op.name;
             }
         }
-    }
-
-    Result RunOnceElsewhere(const Operation& op)
-    {
-        Fresh();
-        if (op.prepare) op.prepare();
-        const std::filesystem::path home = std::filesystem::current_path();
-        std::filesystem::current_path(PathOf("elsewhere"));
-        Result result;
-        headless::HeadlessPresenter user;
-        headless::ScopedPresenter active(user);
-        op.run(user);
-        std::filesystem::current_path(home);
-        for (const auto& shown : user.Shown())
-            if (shown.kind == headless::ShownWindow::Dialog && shown.caption == "Message")
-                result.messages.push_back(shown.Text(IDC_MESSAGE).Bytes());
-        if (std::filesystem::exists(PathOf("test.map"))) result.map = ReadFileBytes(PathOf("test.map"));
-        return result;
     }
 
     static void RunTagControls(int tag)
@@ -557,6 +543,22 @@ TEST_F(FaultSuite, AFailedCloseOfTheMapIsLoggedAsFailed)
     const std::string log = CloseAndReadLog();
     EXPECT_NE(log.find("\tMapFile closed unsuccessfully.\r\n"), std::string::npos);
     EXPECT_EQ(log.find("\tMapFile closed successfully."), std::string::npos);
+}
+
+// The log is no operation's output: a log that cannot be written stops
+// none of them, and changes nothing in the map beyond their targets.
+TEST_F(FaultSuite, ALogThatCannotBeWrittenStopsNoOperation)
+{
+    for (const Operation& op : {SaveMetadata(), DirectInject()}) {
+        Fresh();
+        const std::string before = ReadFileBytes(PathOf("test.map"));
+        for (const int64_t k : {0, 40}) {
+            CFileStream::Fault fault {Kind::Write, "Log.txt", k, 0, ENOSPC};
+            const Result got = RunOnce(op, &fault);
+            EXPECT_EQ(got.messages, std::vector<std::string>{op.success}) << op.name << " " << k;
+            EXPECT_TRUE(OnlyTargetsChanged(before, got.map, op.targets(m_layout))) << op.name;
+        }
+    }
 }
 
 TEST_F(FaultSuite, AMapWhoseReadsFailIsNotShownAsLoaded)
