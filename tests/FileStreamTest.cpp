@@ -239,6 +239,11 @@ TEST_F(FileStreamTest, WritesAreCutAtTheByteAndSyncAndCloseReportFailure)
     EXPECT_TRUE(stream.Sync());
     EXPECT_TRUE(stream.Close());
     CFileStream::ClearFault();
+    // The null device keeps nothing, so it has nothing to push to a disk.
+    ASSERT_TRUE(stream.Open("/dev/null", CFileStream::kWriteBinaryNew));
+    EXPECT_TRUE(stream.Write("x", 1));
+    EXPECT_TRUE(stream.Sync());
+    EXPECT_TRUE(stream.Close());
 }
 
 TEST(NumberText, GeneralFormHasSixDigitsAndThreeExponentDigits)
