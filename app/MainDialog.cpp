@@ -129,7 +129,17 @@ void CMainDialog::OnOpenMapfile()
     else OpenMapFile();
 
     if (g_MapFile.IsOpen()) {
+        const int64_t readErrors = g_MapFile.ReadErrorCount();
         RunLoadChain();
+        // Bytes the file system would not give read as zeros: a tree built
+        // from them is not the map, and edits would land in the wrong places.
+        if (g_MapFile.ReadErrorCount() != readErrors) {
+            m_tree.DeleteAllItems();
+            const CString name = g_strMapFileName;
+            CloseMapFile();
+            ShowMessage(FileReadFailedText(name) + " The map was not opened.");
+            return;
+        }
         // What could be loaded is shown; the user learns that it is not all.
         MapGap gap = FindOpenMapGap();
         if (gap != MapGap::None) ShowMessage(IncompleteMapMessage(g_strMapFileName, gap));

@@ -1,6 +1,7 @@
 #include "directinject/DirectInject.h"
 
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "tagcontrols/DataFile.h"
 #include "tagcontrols/ReferenceSearch.h"
 #include "tagcontrols/WorkingMetadata.h"
@@ -83,6 +84,10 @@ ReferenceList SourceReferenceList(int sourceTag)
         list.message = SizeRefusal(tag.m_nMetaSize, "this tag") + " Its references are not listed.";
         return list;
     }
+    if (meta.status == MetadataReadStatus::ReadError) {
+        list.message = FileReadFailedText(g_strInputMapFileName) + " Its references are not listed.";
+        return list;
+    }
     // A short read lists what the bytes read hold.
     int32_t P = 0;
     size_t hits = 0;
@@ -134,7 +139,15 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     // "Temp.data" and the map as they were. The second map may be the very
     // file open as the map; its reads go to the file, never to a buffer
     // filled before an earlier inject wrote there.
+    if (!MapIsStillTheOpenedFile()) {
+        tell(MapReplacedMessage());
+        return;
+    }
     WorkingMetadata meta = ReadWorkingMetadata(g_InputMapFile, sourceOffset, sourceSize);
+    if (meta.status == MetadataReadStatus::ReadError) {
+        tell(FileReadFailedText(g_strInputMapFileName) + kNothingInjected);
+        return;
+    }
     if (meta.status != MetadataReadStatus::Complete) {
         tell("The second map '" + g_strInputMapFileName + "' ends before the source tag's metadata does (" +
              IntToDecText(meta.bytesRead) + " of " + IntToDecText(sourceSize) + " bytes read)." + kNothingInjected);
@@ -160,8 +173,7 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     // A record left out because it would not read back whole keeps the
     // second map's identifier in the injected bytes.
     const RecordWriteResult written = WriteDataFileRecords(g_DataFile, meta.raw, records);
-    CloseDataFile();
-    if (!written.ok) {
+    if (!CloseDataFile() || !written.ok) {
         tell("The data file '" + dataFile + "' could not be written." + kNothingInjected);
         return;
     }
@@ -183,15 +195,29 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     const InjectTarget targetMap {g_Tags, g_IndexHeader.m_nTagCount, &g_MapFile, HexToInt(g_strMagic), targetOffset};
     std::string& bytes = meta.raw;
     int64_t unknown = 0;
+    std::vector<CString> unknownMessages;
+    const int64_t mapErrors = g_MapFile.ReadErrorCount();
     const ApplySummary summary = ApplyDataFileRecords(g_DataFile, bytes, targetMap, [&](const CString& field) {
-        if (++unknown <= kUnknownObjectMessageLimit) tell(UnknownObjectMessage(field));
+        if (++unknown <= kUnknownObjectMessageLimit) unknownMessages.push_back(UnknownObjectMessage(field));
     });
+    // Records after a failed read were never applied: the source's
+    // identifiers would go into the map as if they were the target's.
+    const bool dataReadFailed = g_DataFile.ReadError();
     CloseDataFile();
+    if (dataReadFailed) {
+        tell(FileReadFailedText(dataFile) + kNothingInjected);
+        return;
+    }
+    if (g_MapFile.ReadErrorCount() != mapErrors) {
+        tell(FileReadFailedText(g_strMapFileName) + kNothingInjected);
+        return;
+    }
+    for (const CString& text : unknownMessages) tell(text);
     if (unknown > kUnknownObjectMessageLimit) tell(FurtherUnknownObjectsMessage(unknown - kUnknownObjectMessageLimit));
     for (const CString& problem : ApplyProblemMessages(summary)) tell(problem);
     if (written.notWritten > 0) tell(NotWrittenText(written.notWritten));
 
-    if (!WriteMapBytesAt(targetOffset, bytes)) {
+    if (!WriteMapBytesAt(targetOffset, bytes) || !g_MapFile.Sync()) {
         tell("The map file '" + g_strMapFileName +
              "' could not be written: the target tag's metadata may be only partly replaced.");
         return;

@@ -8,6 +8,10 @@
 #include "map/TagIndex.h"
 #include "res/ResourceIds.h"
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
 BEGIN_MESSAGE_MAP(CDirectInjectDialog, CDialog)
 ON_BN_CLICKED(IDC_OPEN_MAP, &CDirectInjectDialog::OnOpenMap)
 ON_BN_CLICKED(IDC_CLOSE_MAP, &CDirectInjectDialog::OnCloseMap)
@@ -56,10 +60,28 @@ void CDirectInjectDialog::OnOpenMap()
     // in the log.
     OpenInputMapFile();
     if (g_InputMapFile.IsOpen()) {
+        const int64_t inputErrors = g_InputMapFile.ReadErrorCount();
+        const int64_t mapErrors = g_MapFile.ReadErrorCount();
+        // The open map's tags are read again for the "Inject Into" tree; a
+        // failed read would leave zeros in them where the main window shows names.
+        const std::vector<TagEntry> openTags(g_Tags, g_Tags + LoadedTagCount(g_IndexHeader));
         ReadInputMapHeader();
         ReadInputIndexHeader();
         LoadInputTagIndex(m_treeGetFrom);
         LoadTagIndexForInjection(m_treeInjectInto);
+        const bool inputFailed = g_InputMapFile.ReadErrorCount() != inputErrors;
+        if (inputFailed || g_MapFile.ReadErrorCount() != mapErrors) {
+            std::copy(openTags.begin(), openTags.end(), g_Tags);
+            for (TagEntry& tag : std::span(g_Tags, openTags.size())) tag.m_hItem2 = nullptr;
+            const CString failed = inputFailed ? g_strInputMapFileName : g_strMapFileName;
+            CloseInputMapFile();
+            m_treeGetFrom.DeleteAllItems();
+            m_treeInjectInto.DeleteAllItems();
+            m_strStatus = "Load 2nd map.";
+            UpdateData(FALSE);
+            ShowMessage(FileReadFailedText(failed) + " The second map was not opened.");
+            return;
+        }
     }
 
     m_strStatus = "Select tags to inject and overwrite.";

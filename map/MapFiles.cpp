@@ -3,6 +3,11 @@
 #include "map/MapState.h"
 #include "platform/TimeText.h"
 
+#include <filesystem>
+#include <system_error>
+
+CString g_strMapFilePath;
+
 void LogEntry(const CString& message)
 {
     g_LogFile << CurrentTimeLine() << "\n" << message;
@@ -26,23 +31,53 @@ void OpenLogged(CFileStream& stream, const CString& name, unsigned mode, const c
 
 void CloseLogged(CFileStream& stream, const char* what)
 {
-    stream.Close();
-    if (stream.IsOpen())
+    if (!stream.Close() || stream.IsOpen())
         LogEntry(CString("\t") + what + " closed unsuccessfully.\n");
     else
         LogEntry(CString("\t") + what + " closed successfully.\n");
 }
 } // namespace
 
+namespace {
+// Taken at once: a file chooser opened later changes the current folder.
+void KeepMapFilePath()
+{
+    g_strMapFilePath.Empty();
+    if (!g_MapFile.IsOpen()) return;
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(g_strMapFileName.Bytes(), error);
+    if (!error) g_strMapFilePath = CString(full.string());
+}
+} // namespace
+
 void OpenMapFile()
 {
     OpenLogged(g_MapFile, g_strMapFileName, CFileStream::kMapFile, "MapFile", "' opened successfully.\n");
+    KeepMapFilePath();
 }
 
 void OpenMapFileReadOnly()
 {
     OpenLogged(g_MapFile, g_strMapFileName, CFileStream::kMapFileReadOnly, "MapFile",
                "' opened successfully in Read-Only mode.\n");
+    KeepMapFilePath();
+}
+
+bool MapIsStillTheOpenedFile()
+{
+    return g_MapFile.IsOpen() && !g_strMapFilePath.IsEmpty() && g_MapFile.IsSameFile(g_strMapFilePath);
+}
+
+CString MapReplacedMessage()
+{
+    return "The map file '" + g_strMapFileName +
+           "' is no longer the file that was opened: it was replaced, moved or deleted. Nothing was written. Close "
+           "the map and open it again.";
+}
+
+CString FileReadFailedText(const CString& fileName)
+{
+    return "The file '" + fileName + "' could not be read: the file system reported an error.";
 }
 
 void OpenInputMapFile()
@@ -78,6 +113,7 @@ CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream
 void CloseMapFile()
 {
     CloseLogged(g_MapFile, "MapFile");
+    g_strMapFilePath.Empty();
     for (CString* text : {&g_strMapNickname, &g_strMapFileName, &g_strMapType, &g_strMapFormat, &g_strMagic})
         *text = "None";
     g_strStringIndexText = "No map loaded.";

@@ -10,6 +10,18 @@ void OpenInputMapFile();
 void CloseMapFile();
 void CloseInputMapFile();
 
+// The open map's full path, taken when it was opened; empty when no map is open.
+extern CString g_strMapFilePath;
+
+// True when the open map's path still names the file the stream holds: a
+// map replaced, moved or deleted since would take writes that are lost.
+bool MapIsStillTheOpenedFile();
+// The refusal when it is not.
+CString MapReplacedMessage();
+// A read refused by the file system (not the end of the file), naming the
+// file; the caller adds what was left undone.
+CString FileReadFailedText(const CString& fileName);
+
 // What the user is told when a map file they chose could not be opened:
 // its name and why, from the stream's last failed open.
 CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream);

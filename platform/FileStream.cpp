@@ -1,5 +1,6 @@
 #include "platform/FileStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -10,6 +11,85 @@
 
 namespace {
 constexpr int64_t kCacheSize = 64 * 1024;
+
+// The armed fault and what it has let through so far.
+struct ArmedFault {
+    CFileStream::Fault plan;
+    int64_t bytesLeft = 0;
+    int callsLeft = 0;
+};
+ArmedFault g_fault;
+
+bool FaultMatches(CFileStream::Fault::Op op, int fd)
+{
+    if (g_fault.plan.op != op) return false;
+    if (g_fault.plan.fileName.empty()) return true;
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[4096];
+    const ssize_t n = ::readlink(link, target, sizeof target - 1);
+    if (n <= 0) return false;
+    std::string path(target, static_cast<size_t>(n));
+    const std::string deleted = " (deleted)";
+    if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+        path.resize(path.size() - deleted.size());
+    const size_t slash = path.rfind('/');
+    return path.substr(slash == std::string::npos ? 0 : slash + 1) == g_fault.plan.fileName;
+}
+
+// How many of count bytes a read or write may move: count when no fault
+// matches (matched false); -1 (errno set) when the call fails outright.
+ssize_t FaultLimit(CFileStream::Fault::Op op, int fd, size_t count, bool& matched)
+{
+    matched = FaultMatches(op, fd);
+    if (!matched) return static_cast<ssize_t>(count);
+    if (g_fault.bytesLeft <= 0 && count > 0) {
+        errno = g_fault.plan.error;
+        return -1;
+    }
+    return static_cast<ssize_t>(std::min<int64_t>(g_fault.bytesLeft, static_cast<int64_t>(count)));
+}
+
+// A call the fault let through uses up only the bytes it really moved.
+ssize_t Counted(bool matched, ssize_t moved)
+{
+    if (matched && moved > 0) g_fault.bytesLeft -= moved;
+    return moved;
+}
+
+ssize_t SystemRead(int fd, char* buffer, size_t count, int64_t position)
+{
+    bool matched = false;
+    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Read, fd, count, matched);
+    if (allowed < 0) return -1;
+    for (;;) {
+        const ssize_t got = ::pread(fd, buffer, static_cast<size_t>(allowed), position);
+        if (got >= 0 || errno != EINTR) return Counted(matched, got);
+    }
+}
+
+ssize_t SystemWrite(int fd, const char* bytes, size_t count, int64_t position)
+{
+    bool matched = false;
+    const ssize_t allowed = FaultLimit(CFileStream::Fault::Op::Write, fd, count, matched);
+    if (allowed < 0) return -1;
+    for (;;) {
+        const ssize_t put = ::pwrite(fd, bytes, static_cast<size_t>(allowed), position);
+        if (put >= 0 || errno != EINTR) return Counted(matched, put);
+    }
+}
+
+// True when a sync or close that matches the fault is to fail.
+bool CallFails(CFileStream::Fault::Op op, int fd)
+{
+    if (!FaultMatches(op, fd)) return false;
+    if (g_fault.callsLeft > 0) {
+        --g_fault.callsLeft;
+        return false;
+    }
+    errno = g_fault.plan.error;
+    return true;
+}
 
 bool IsWhite(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 } // namespace
@@ -82,28 +162,67 @@ bool CFileStream::Open(const CString& name, unsigned mode)
     return true;
 }
 
+void CFileStream::InjectFault(const Fault& fault)
+{
+    g_fault.plan = fault;
+    g_fault.bytesLeft = fault.afterBytes;
+    g_fault.callsLeft = fault.afterCalls;
+}
+
+void CFileStream::ClearFault() { g_fault = ArmedFault(); }
+
+int64_t CFileStream::FaultPassed()
+{
+    using Op = Fault::Op;
+    const Op op = g_fault.plan.op;
+    if (op == Op::Read || op == Op::Write) return g_fault.plan.afterBytes - g_fault.bytesLeft;
+    if (op == Op::Sync || op == Op::Close) return g_fault.plan.afterCalls - g_fault.callsLeft;
+    return 0;
+}
+
 bool CFileStream::Close()
 {
     if (m_fd < 0) return true;
-    if (::close(m_fd) != 0 && errno != EINTR) {
-        // The descriptor is released by close() on Linux whatever it returns.
-    }
+    const bool injected = CallFails(Fault::Op::Close, m_fd);
+    // The descriptor is released by close() on Linux whatever it returns,
+    // so it is never closed twice; EINTR may still have lost written data.
+    const bool closed = ::close(m_fd) == 0 && !injected;
     m_fd = -1;
+    m_readError = false;
     m_cacheStart = -1;
     m_cache.clear();
-    return true;
+    return closed;
+}
+
+bool CFileStream::Sync()
+{
+    if (m_fd < 0) return false;
+    if (CallFails(Fault::Op::Sync, m_fd)) return false;
+    for (;;) {
+        if (::fdatasync(m_fd) == 0) return true;
+        // A device that keeps nothing (the null device) has nothing to push.
+        if (errno == EINVAL || errno == EROFS) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+void CFileStream::NoteReadError()
+{
+    m_readError = true;
+    m_fail = true;
+    ++m_readErrorCount;
 }
 
 void CFileStream::SeekRead(int64_t position)
 {
     m_readPos = position < 0 ? 0 : position;
-    m_eof = m_fail = false;
+    m_eof = m_fail = m_readError = false;
 }
 
 void CFileStream::SeekWrite(int64_t position)
 {
     m_writePos = position < 0 ? 0 : position;
-    m_eof = m_fail = false;
+    m_eof = m_fail = m_readError = false;
 }
 
 int64_t CFileStream::FileSize() const
@@ -126,7 +245,8 @@ bool CFileStream::IsSameFile(const CString& name) const
 void CFileStream::FillCache(int64_t position)
 {
     m_cache.resize(kCacheSize);
-    ssize_t got = ::pread(m_fd, m_cache.data(), kCacheSize, position);
+    const ssize_t got = SystemRead(m_fd, m_cache.data(), kCacheSize, position);
+    if (got < 0) NoteReadError();
     m_cache.resize(got > 0 ? static_cast<size_t>(got) : 0);
     m_cacheStart = position;
 }
@@ -154,7 +274,9 @@ int CFileStream::GetChar()
     if (m_fd < 0 || !m_canRead || m_fail) return -1;
     int c = RawByteAt(m_readPos);
     if (c < 0) {
-        m_eof = true;
+        // An error is not the end of the file: the failure state alone
+        // (set when the read was refused) stops the reader.
+        if (!m_readError) m_eof = true;
         return -1;
     }
     ++m_readPos;
@@ -176,7 +298,8 @@ int64_t CFileStream::Read(char* buffer, int64_t count)
     if (m_binary) {
         int64_t done = 0;
         while (done < count) {
-            ssize_t got = ::pread(m_fd, buffer + done, static_cast<size_t>(count - done), m_readPos + done);
+            const ssize_t got = SystemRead(m_fd, buffer + done, static_cast<size_t>(count - done), m_readPos + done);
+            if (got < 0) NoteReadError();
             if (got <= 0) break;
             done += got;
         }
@@ -191,7 +314,10 @@ int64_t CFileStream::Read(char* buffer, int64_t count)
         }
         m_lastRead = done;
     }
-    if (m_lastRead < count) m_eof = m_fail = true;
+    if (m_lastRead < count) {
+        m_fail = true;
+        if (!m_readError) m_eof = true;
+    }
     return m_lastRead;
 }
 
@@ -222,7 +348,7 @@ bool CFileStream::Write(const char* bytes, int64_t count)
     }
     int64_t done = 0;
     while (done < count) {
-        ssize_t put = ::pwrite(m_fd, bytes + done, static_cast<size_t>(count - done), m_writePos + done);
+        const ssize_t put = SystemWrite(m_fd, bytes + done, static_cast<size_t>(count - done), m_writePos + done);
         if (put <= 0) break;
         done += put;
     }
@@ -298,7 +424,7 @@ bool CFileStream::ReadToken(CString& token)
         out += static_cast<char>(c);
         int next = PeekChar();
         if (next < 0) {
-            m_eof = true;
+            if (!m_readError) m_eof = true;
             break;
         }
         if (IsWhite(next)) break;
@@ -325,7 +451,7 @@ bool CFileStream::ReadField(CString& field, int limit, char delimiter)
                 GetChar();
                 ++extracted;
             } else if (next < 0) {
-                m_eof = true;
+                if (!m_readError) m_eof = true;
                 if (extracted == 0) m_fail = true;
             } else {
                 m_fail = true;

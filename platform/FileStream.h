@@ -50,8 +50,12 @@ public:
     // never end. A folder is never opened.
     bool Open(const CString& name, unsigned mode);
     bool IsOpen() const { return m_fd >= 0; }
-    // Returns true when the stream is closed afterwards.
+    // The descriptor is released whatever happens; false when the system
+    // reported an error, since written bytes may then be lost.
     bool Close();
+    // Pushes what was written to the disk (fdatasync): a write counts as
+    // done only after this succeeded.
+    bool Sync();
 
     // Absolute seeks. They clear the end-of-file and failure state so that
     // an earlier short read never poisons a later, valid one.
@@ -65,7 +69,8 @@ public:
     bool IsSameFile(const CString& name) const;
 
     // Reads up to count bytes; returns how many were read (also LastReadCount()).
-    // A short read sets end-of-file and failure.
+    // A short read sets end-of-file and failure; a read the system refused
+    // (an I/O error) sets failure and ReadError() instead, never end-of-file.
     int64_t Read(char* buffer, int64_t count);
     int64_t Read(std::string& out, int64_t count);
     int64_t LastReadCount() const { return m_lastRead; }
@@ -97,16 +102,42 @@ public:
 
     bool Eof() const { return m_eof; }
     bool Fail() const { return m_fail; }
+    // The last read stopped at an error of the file system, not at the end
+    // of the file. Cleared with the other states.
+    bool ReadError() const { return m_readError; }
+    // Reads refused by the system over the stream's life: an operation
+    // compares it before and after its reads, however many seeks lie between.
+    int64_t ReadErrorCount() const { return m_readErrorCount; }
     bool Good() const { return IsOpen() && !m_eof && !m_fail; }
     OpenFailure LastOpenFailure() const { return m_openFailure; }
     // The system's text for the error of the last failed Open, for the
     // failures that have no kind of their own.
     const std::string& LastOpenErrorText() const { return m_openErrorText; }
-    void Clear() { m_eof = m_fail = false; }
+    void Clear() { m_eof = m_fail = m_readError = false; }
+
+    // A test seam: the system calls of every stream on a file whose name
+    // (the last part of its path) matches fail as a failing file system
+    // would. Reads and writes go through for afterBytes bytes in all, then
+    // a call is cut short and the next ones fail; syncs and closes succeed
+    // afterCalls times, then fail. An empty fileName matches every file.
+    struct Fault {
+        enum class Op { None, Read, Write, Sync, Close };
+        Op op = Op::None;
+        std::string fileName;
+        int64_t afterBytes = 0;
+        int afterCalls = 0;
+        int error = 5; // EIO
+    };
+    static void InjectFault(const Fault& fault);
+    static void ClearFault();
+    // The bytes (reads, writes) or calls (syncs, closes) of matching files
+    // the armed fault let through so far: a fault armed far off counts them.
+    static int64_t FaultPassed();
 
 private:
     int RawByteAt(int64_t position);
     void FillCache(int64_t position);
+    void NoteReadError();
 
     int m_fd = -1;
     bool m_binary = true;
@@ -114,6 +145,8 @@ private:
     bool m_canWrite = false;
     bool m_eof = false;
     bool m_fail = false;
+    bool m_readError = false;
+    int64_t m_readErrorCount = 0;
     int m_precision = 6;
     OpenFailure m_openFailure = OpenFailure::None;
     std::string m_openErrorText;

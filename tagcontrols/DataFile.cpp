@@ -22,13 +22,14 @@ void OpenDataFile(CString strFileName)
         LogEntry("\tDataFile '" + strFileName + "' opened unsuccessfully.\n");
 }
 
-void CloseDataFile()
+bool CloseDataFile()
 {
-    if (g_DataFile.IsOpen()) g_DataFile.Close();
-    if (g_DataFile.IsOpen())
+    const bool closed = g_DataFile.Close();
+    if (!closed || g_DataFile.IsOpen())
         LogEntry("\tDataFile closed unsuccessfully.\n");
     else
         LogEntry("\tDataFile closed successfully.\n");
+    return closed;
 }
 
 bool StartDataFile(const CString& strFileName)
@@ -36,8 +37,8 @@ bool StartDataFile(const CString& strFileName)
     // OpenDataFile keeps a file's content for the readers, so a writer
     // empties the file first: an older, longer file leaves nothing behind.
     CFileStream emptier;
-    const bool emptied = emptier.Open(strFileName, CFileStream::modeWrite | CFileStream::modeTruncate);
-    emptier.Close();
+    bool emptied = emptier.Open(strFileName, CFileStream::modeWrite | CFileStream::modeTruncate);
+    emptied = emptier.Close() && emptied;
     OpenDataFile(strFileName);
     return emptied && g_DataFile.IsOpen();
 }

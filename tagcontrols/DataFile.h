@@ -31,7 +31,8 @@
 // logs whether it opened.
 void OpenDataFile(CString strFileName);
 // Closes g_DataFile if it is open and logs whether it is closed now.
-void CloseDataFile();
+// False when the close reported an error (what was written may be lost).
+bool CloseDataFile();
 // A writer's start: empties the file (creating it when missing), then
 // OpenDataFile, so that the file ends up holding only what is written now.
 // True when g_DataFile is open on the emptied file.

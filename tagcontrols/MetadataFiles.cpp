@@ -2,6 +2,7 @@
 
 #include "app/MessageDialog.h"
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "platform/CommonDialogs.h"
 #include "tagcontrols/DataFile.h"
@@ -79,6 +80,10 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         tell(SizeRefusedText(tag.m_nMetaSize));
         return false;
     }
+    if (metadata.status == MetadataReadStatus::ReadError) {
+        tell(FileReadFailedText(g_strMapFileName) + " Metadata was not saved.");
+        return false;
+    }
     if (metadata.status == MetadataReadStatus::ShortRead) {
         CString text;
         text.Format("The map file '%s' ends after %d of this tag's %d metadata bytes. Metadata was not saved.",
@@ -109,8 +114,10 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         return false;
     }
 
-    bool written = g_MetaFile.Open(metaFileName, CFileStream::kWriteBinaryNew) && g_MetaFile.Write(metadata.raw);
-    g_MetaFile.Close();
+    // Saved means on the disk: the flush and the close are checked too.
+    bool written = g_MetaFile.Open(metaFileName, CFileStream::kWriteBinaryNew) && g_MetaFile.Write(metadata.raw) &&
+                   g_MetaFile.Sync();
+    written = g_MetaFile.Close() && written;
     if (!written) {
         tell("The metadata file " + Quoted(metaFileName) + " could not be written. Metadata was not saved.");
         return false;
@@ -121,9 +128,9 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
     if (written) {
         const RecordSource source{g_Tags, LoadedTagCount(g_IndexHeader), HexToInt(g_strMagic), metaOffset};
         records = WriteDataFileRecords(g_DataFile, metadata.raw, source);
-        written = records.ok;
+        written = records.ok && g_DataFile.Sync();
     }
-    CloseDataFile();
+    written = CloseDataFile() && written;
     if (!written) {
         tell("The data file " + Quoted(dataFileName) + " could not be written. Metadata was not saved.");
         return false;
@@ -177,6 +184,11 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
         return false;
     }
 
+    if (!MapIsStillTheOpenedFile()) {
+        tell(MapReplacedMessage());
+        return false;
+    }
+
     InjectFiles closeAtEnd;
     if (!g_MetaFile.Open(metaFileName, CFileStream::modeRead | CFileStream::modeBinary | CFileStream::modeNoCreate)) {
         tell("The metadata file " + Quoted(metaFileName) + " could not be opened." + refusal);
@@ -189,6 +201,10 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
     }
 
     const DataFileHeader header = ReadDataFileHeader(g_DataFile);
+    if (g_DataFile.ReadError()) {
+        tell(FileReadFailedText(dataFileName) + refusal);
+        return false;
+    }
     if (header.status == DataFileHeaderStatus::NoSize) {
         tell("Line 7 of the data file " + Quoted(dataFileName) + " holds no metadata size." + refusal);
         return false;
@@ -214,6 +230,10 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
     std::string raw;
     g_MetaFile.SeekRead(0);
     g_MetaFile.Read(raw, size);
+    if (g_MetaFile.ReadError()) {
+        tell(FileReadFailedText(metaFileName) + refusal);
+        return false;
+    }
     if (static_cast<int64_t>(raw.size()) < size) {
         CString text;
         text.Format("The metadata file '%s' holds %lld bytes, fewer than the %lld bytes its data file gives.%s",
@@ -231,24 +251,37 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
 
     ApplySummary summary;
     int64_t furtherUnknown = 0;
+    std::vector<CString> unknownMessages;
     if (correct) {
         const InjectTarget target{g_Tags, LoadedTagCount(g_IndexHeader), &g_MapFile, HexToInt(g_strMagic),
                                   metaOffset};
         int64_t shown = 0;
+        const int64_t mapErrors = g_MapFile.ReadErrorCount();
         summary = ApplyDataFileRecords(g_DataFile, raw, target, [&](const CString& text) {
             if (shown < kUnknownObjectMessageLimit) {
                 ++shown;
-                tell(UnknownObjectMessage(text));
+                unknownMessages.push_back(UnknownObjectMessage(text));
             } else {
                 ++furtherUnknown;
             }
         });
+        // A record after a failed read was never seen: the block would go
+        // in with some references left as saved and nothing said.
+        if (g_DataFile.ReadError()) {
+            tell(FileReadFailedText(dataFileName) + refusal);
+            return false;
+        }
+        if (g_MapFile.ReadErrorCount() != mapErrors) {
+            tell(FileReadFailedText(g_strMapFileName) + refusal);
+            return false;
+        }
+        for (const CString& text : unknownMessages) tell(text);
     }
 
     // Only the injected bytes are written: where the block is smaller than
     // the tag, the tag's bytes past it keep their values.
     g_MapFile.SeekWrite(metaOffset);
-    if (!g_MapFile.IsOpen() || !g_MapFile.Write(raw)) {
+    if (!g_MapFile.IsOpen() || !g_MapFile.Write(raw) || !g_MapFile.Sync()) {
         tell("The map file " + Quoted(g_strMapFileName) +
              " could not be written. The tag's metadata may be changed in part.");
         return false;

@@ -2,6 +2,7 @@
 
 #include "map/FloatText.h"
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "tagcontrols/ReferenceSearch.h"
 
 #include <bit>
@@ -327,6 +328,11 @@ ScanResult ScanTagMetadata(int tagIndex, const ScanSwitches& switches, float flo
     if (metadata.status == MetadataReadStatus::SizeOutOfRange) {
         result.refused = true;
         result.messages.push_back(MetadataSizeRefusedMessage(tag.m_nMetaSize));
+        return result;
+    }
+    if (metadata.status == MetadataReadStatus::ReadError) {
+        result.refused = true;
+        result.messages.push_back(FileReadFailedText(g_strMapFileName) + " The metadata was not scanned.");
         return result;
     }
 

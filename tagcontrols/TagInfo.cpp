@@ -2,6 +2,7 @@
 
 #include "app/MessageDialog.h"
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagIndex.h"
 #include "res/ResourceIds.h"
@@ -297,6 +298,11 @@ void CTagInfo::OnSaveChanges()
         }
     }
 
+    const bool writesMap = !writes.empty() || !move.empty();
+    if (writesMap && !MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
     bool failed = !WritePlaces(writes);
     if (!failed && !move.empty()) {
         failed = !WritePlaces(move);
@@ -306,6 +312,8 @@ void CTagInfo::OnSaveChanges()
         if (CButton* box = dynamic_cast<CButton*>(GetDlgItem(IDC_UPDATE_NAME_LOCATION)))
             box->SetCheck(BST_UNCHECKED);
     }
+    // Written is not yet on the disk: a failed flush may have lost any of it.
+    if (!failed && writesMap && !g_MapFile.Sync()) failed = true;
     g_bTagChanged = true;
     if (failed) {
         ShowMessage(MapWriteFailedMessage());

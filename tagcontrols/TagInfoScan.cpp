@@ -4,6 +4,7 @@
 
 #include "app/MessageDialog.h"
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
 #include "tagcontrols/ScanEngine.h"
@@ -252,7 +253,15 @@ void CTagInfo::OnUpdateItem()
 
     const TagEntry& tag = g_Tags[m_nTagIndex];
     const uint32_t metaOffset = HexToInt(tag.m_strMetaOffset);
+    if (!MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
     WorkingMetadata metadata = ReadWorkingMetadata(g_MapFile, metaOffset, tag.m_nMetaSize);
+    if (metadata.status == MetadataReadStatus::ReadError) {
+        ShowMessage(FileReadFailedText(g_strMapFileName) + " Nothing was written.");
+        return;
+    }
     if (metadata.status == MetadataReadStatus::SizeOutOfRange) {
         CString text;
         text.Format("The metadata size of this tag (%d bytes) is not between 0 and %d bytes. Nothing was written.",
@@ -281,7 +290,7 @@ void CTagInfo::OnUpdateItem()
     // Bytes outside the patch are as read, so only the patched run is written.
     if (first < end) {
         g_MapFile.SeekWrite(static_cast<int64_t>(metaOffset) + first);
-        if (!g_MapFile.Write(block.data() + first, end - first)) {
+        if (!g_MapFile.Write(block.data() + first, end - first) || !g_MapFile.Sync()) {
             ShowMessage(MapWriteFailedMessage());
             return;
         }

@@ -16,7 +16,9 @@ WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32
     map.SeekRead(metaOffset);
     map.Read(raw, metaSize);
     result.bytesRead = static_cast<int32_t>(raw.size());
-    result.status = result.bytesRead < metaSize ? MetadataReadStatus::ShortRead : MetadataReadStatus::Complete;
+    result.status = map.ReadError()                ? MetadataReadStatus::ReadError
+                    : result.bytesRead < metaSize ? MetadataReadStatus::ShortRead
+                                                  : MetadataReadStatus::Complete;
     result.block = RawToByteString(raw);
     result.raw = std::move(raw);
     return result;

@@ -11,7 +11,7 @@
 // Room of the working buffer.
 constexpr int32_t kWorkingMetadataSize = 1000000;
 
-enum class MetadataReadStatus { Complete, SizeOutOfRange, ShortRead };
+enum class MetadataReadStatus { Complete, SizeOutOfRange, ShortRead, ReadError };
 
 struct WorkingMetadata {
     CString block;  // the bytes read, zero bytes as 'x'
@@ -21,5 +21,6 @@ struct WorkingMetadata {
 };
 
 // A size below 0 or above the working buffer reads nothing (the caller
-// refuses the tag); a map that ends early gives the bytes it holds.
+// refuses the tag); a map that ends early gives the bytes it holds; a read
+// the file system refused is ReadError, whatever came before it.
 WorkingMetadata ReadWorkingMetadata(CFileStream& map, uint32_t metaOffset, int32_t metaSize);

@@ -180,6 +180,72 @@ TEST_F(FileStreamTest, BinaryWriteTruncatesAndCreateModeKeepsContent)
     EXPECT_EQ(ReadFileBytes("m.meta"), "a\nb") << "binary mode writes a line feed as it is";
 }
 
+// A read the file system refuses is not the end of the file, in binary
+// reads and in the character reads of text mode alike.
+TEST_F(FileStreamTest, ARefusedReadIsAnErrorNotTheEndOfTheFile)
+{
+    WriteFileBytes("a.bin", std::string("0123456789\n|abc\n", 16));
+    CFileStream stream;
+    ASSERT_TRUE(stream.Open("a.bin", CFileStream::kMapFileReadOnly));
+    CFileStream::InjectFault({CFileStream::Fault::Op::Read, "a.bin", 4, 0, 5});
+    char buffer[10] = {};
+    EXPECT_EQ(stream.Read(buffer, 10), 4);
+    EXPECT_TRUE(stream.Fail());
+    EXPECT_TRUE(stream.ReadError());
+    EXPECT_FALSE(stream.Eof());
+    EXPECT_EQ(stream.ReadErrorCount(), 1);
+    // A seek clears the state, never the count an operation compares.
+    stream.SeekRead(0);
+    EXPECT_FALSE(stream.ReadError());
+    EXPECT_EQ(stream.ReadErrorCount(), 1);
+    CFileStream::ClearFault();
+    EXPECT_EQ(stream.Read(buffer, 10), 10);
+    EXPECT_EQ(stream.Read(buffer, 10), 6);
+    EXPECT_TRUE(stream.Eof());
+    EXPECT_FALSE(stream.ReadError());
+
+    CFileStream text;
+    ASSERT_TRUE(text.Open("a.bin", CFileStream::kDataFile));
+    CFileStream::InjectFault({CFileStream::Fault::Op::Read, "a.bin", 0, 0, 5});
+    EXPECT_EQ(text.GetChar(), -1);
+    EXPECT_FALSE(text.Eof());
+    EXPECT_TRUE(text.ReadError());
+    CString field;
+    EXPECT_FALSE(text.ReadField(field, 64, '|'));
+    EXPECT_FALSE(text.Eof());
+    CFileStream::ClearFault();
+}
+
+TEST_F(FileStreamTest, WritesAreCutAtTheByteAndSyncAndCloseReportFailure)
+{
+    CFileStream stream;
+    ASSERT_TRUE(stream.Open("out.bin", CFileStream::kWriteBinaryNew));
+    CFileStream::InjectFault({CFileStream::Fault::Op::Write, "out.bin", 3, 0, 28});
+    EXPECT_FALSE(stream.Write("abcdef", 6));
+    EXPECT_EQ(stream.WritePosition(), 3);
+    EXPECT_EQ(CFileStream::FaultPassed(), 3);
+    CFileStream::InjectFault({CFileStream::Fault::Op::Sync, "out.bin", 0, 1, 5});
+    EXPECT_TRUE(stream.Sync());
+    EXPECT_FALSE(stream.Sync());
+    CFileStream::InjectFault({CFileStream::Fault::Op::Close, "out.bin", 0, 0, 5});
+    EXPECT_FALSE(stream.Close());
+    EXPECT_FALSE(stream.IsOpen());
+    CFileStream::ClearFault();
+    EXPECT_EQ(ReadFileBytes("out.bin"), "abc");
+    // Another file is not touched by the fault.
+    CFileStream::InjectFault({CFileStream::Fault::Op::Close, "out.bin", 0, 0, 5});
+    ASSERT_TRUE(stream.Open("other.bin", CFileStream::kWriteBinaryNew));
+    EXPECT_TRUE(stream.Write("x", 1));
+    EXPECT_TRUE(stream.Sync());
+    EXPECT_TRUE(stream.Close());
+    CFileStream::ClearFault();
+    // The null device keeps nothing, so it has nothing to push to a disk.
+    ASSERT_TRUE(stream.Open("/dev/null", CFileStream::kWriteBinaryNew));
+    EXPECT_TRUE(stream.Write("x", 1));
+    EXPECT_TRUE(stream.Sync());
+    EXPECT_TRUE(stream.Close());
+}
+
 TEST(NumberText, GeneralFormHasSixDigitsAndThreeExponentDigits)
 {
     struct Case { double value; const char* text; };

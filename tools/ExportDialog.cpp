@@ -1,6 +1,7 @@
 #include "tools/ExportDialog.h"
 
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
@@ -79,8 +80,19 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
         copied += std::max<int64_t>(got, 0);
         if (got < piece) break;
     }
-    if (!exportFile.Close()) {
+    const bool readFailed = g_MapFile.ReadError();
+    // Exported means on the disk: the flush and the close are checked.
+    const bool synced = exportFile.Sync();
+    if (!exportFile.Close() || !synced) {
         ReportWriteFailure(g_strMetaFileName);
+        return;
+    }
+    if (readFailed) {
+        CString message;
+        message.Format("%s '%s' holds only %lld of the %lld bytes to export.",
+                       FileReadFailedText(g_strMapFileName).GetString(), g_strMetaFileName.GetString(),
+                       static_cast<long long>(copied), static_cast<long long>(length));
+        ShowMessage(message);
         return;
     }
     if (copied < length) {

@@ -1,6 +1,7 @@
 #include "tools/HaloMapInfo.h"
 
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
@@ -128,6 +129,10 @@ void CHaloMapInfo::OnSaveChanges()
         }
     }
 
+    if (!writes.empty() && !MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
     std::vector<CString> written;
     for (const FieldWrite& write : writes) {
         if (!WriteMapBytesAt(write.position, write.bytes)) {
@@ -137,6 +142,14 @@ void CHaloMapInfo::OnSaveChanges()
             return;
         }
         written.push_back(write.label);
+    }
+    if (!writes.empty() && !g_MapFile.Sync()) {
+        // Nothing is known to be on the disk: every field may be in part.
+        g_bMapChanged = true;
+        CString all;
+        for (size_t i = 0; i < written.size(); ++i) all += (i > 0 ? ", " : "") + written[i];
+        ReportPartialMapWrite({}, all);
+        return;
     }
     m_written = WritableFields();
     g_bMapChanged = true;

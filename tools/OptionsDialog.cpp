@@ -66,7 +66,7 @@ void COptionsDialog::OnSave()
     m_settingsFile << "Travik settings file - init information stored here." << "\n";
     m_settingsFile << static_cast<unsigned>(HexToInt(m_strTreeColor)) << "\n";
     m_settingsFile << static_cast<unsigned>(HexToInt(m_strListColor)) << "\n";
-    const bool failed = m_settingsFile.Fail();
-    m_settingsFile.Close();
+    bool failed = m_settingsFile.Fail() || !m_settingsFile.Sync();
+    if (!m_settingsFile.Close()) failed = true;
     if (failed) ReportWriteFailure(kSettingsFileName);
 }

@@ -1,6 +1,7 @@
 #include "tools/StringIndexDialog.h"
 
 #include "map/HexCodec.h"
+#include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/StringIndex.h"
 #include "res/ResourceIds.h"
@@ -97,7 +98,11 @@ void CStringIndexDialog::OnUpdate()
                      "'. Nothing was written.");
         return;
     }
-    const bool written = WriteMapBytesAt(position, bytes);
+    if (!MapIsStillTheOpenedFile()) {
+        ShowMessage(MapReplacedMessage());
+        return;
+    }
+    const bool written = WriteMapBytesAt(position, bytes) && g_MapFile.Sync();
     g_bMapChanged = true;
     if (!written) {
         // One write: only the text itself, or part of it, may have landed.
