@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 
 class CFileStream {
 public:
@@ -27,7 +28,7 @@ public:
     static constexpr unsigned kWriteBinaryNew = modeWrite | modeBinary | modeTruncate;
     static constexpr unsigned kReadWriteBinaryCreate = modeRead | modeWrite | modeBinary;
 
-    CFileStream() = default;
+    CFileStream();
     ~CFileStream();
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
@@ -41,6 +42,7 @@ public:
         ReadOnlyFileSystem,
         Folder,
         NotRegularFile, // a pipe, a device, a socket: refused before it is opened
+        HeldOpen,      // another stream holds the file: see HeldFileName()
         Other,
     };
 
@@ -48,6 +50,11 @@ public:
     // closed first. State flags start clear on success. A stream that reads
     // opens regular files only: a pipe or a device would block a read or
     // never end. A folder is never opened.
+    // Every open stream holds its file, known by device and inode so that
+    // another spelling or a hard link counts: an open for writing is
+    // refused (HeldOpen, the file untouched) when it would truncate a file
+    // another stream holds, or when the stream holding it was opened
+    // truncating (the log, a file being written whole).
     bool Open(const CString& name, unsigned mode);
     bool IsOpen() const { return m_fd >= 0; }
     // Returns true when the stream is closed afterwards.
@@ -102,13 +109,29 @@ public:
     // The system's text for the error of the last failed Open, for the
     // failures that have no kind of their own.
     const std::string& LastOpenErrorText() const { return m_openErrorText; }
+    // After a HeldOpen failure: the name the holding stream was opened by.
+    const CString& HeldFileName() const { return m_heldName; }
+
+    // Makes what was written durable: false when the system cannot.
+    bool SyncToDisk();
+
+    // The name of the open stream that holds the file the name opens
+    // (relative to the current directory), if any.
+    static bool IsHeldOpen(const CString& name, CString* heldName = nullptr);
     void Clear() { m_eof = m_fail = false; }
 
 private:
     int RawByteAt(int64_t position);
     void FillCache(int64_t position);
 
+    const CFileStream* FindHolder(dev_t device, ino_t inode) const;
+
     int m_fd = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    bool m_exclusive = false; // opened truncating: no other stream writes it
+    CString m_name;
+    CString m_heldName;
     bool m_binary = true;
     bool m_canRead = false;
     bool m_canWrite = false;

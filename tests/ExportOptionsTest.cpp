@@ -154,9 +154,9 @@ TEST_F(ExportTest, AMapOpenInTheEditorIsNeverTheExportFile)
     g_InputMapFile.Close();
     EXPECT_EQ(user.Problems(), "");
     EXPECT_EQ(EditorMessages(), (std::vector<CString> {
-                                    "The file 'test.map' is a map open in the editor. Nothing was exported.",
-                                    "The file 'alias.map' is a map open in the editor. Nothing was exported.",
-                                    "The file 'second.map' is a map open in the editor. Nothing was exported.",
+                                    "The file 'test.map' is open in the editor as 'test.map'. Nothing was exported.",
+                                    "The file 'alias.map' is open in the editor as 'test.map'. Nothing was exported.",
+                                    "The file 'second.map' is open in the editor as 'second.map'. Nothing was exported.",
                                 }));
     EXPECT_EQ(MapBytes(), map);
     EXPECT_EQ(ReadFileBytes(PathOf("second.map")), second);

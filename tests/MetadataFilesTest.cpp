@@ -132,11 +132,11 @@ TEST_F(MetadataFilesTest, SaveRefusesWhatItCannotDoWholeAndNamesTheFile)
         {"size above the buffer", [] { g_Tags[0].m_nMetaSize = 1000001; }, "n.meta", 0,
          "The metadata size of this tag (1000001 bytes) is not between 0 and 1000000 bytes. Metadata was not saved."},
         {"map ends early", [] { g_Tags[0].m_nMetaSize = 1000000; }, "n.meta", 0, ""},
-        {"the open map's name", [] {}, "test.map", 1, "The file 'test.map' is an open map file. Metadata was not saved."},
+        {"the open map's name", [] {}, "test.map", 1, "The file 'test.map' is open in the editor as 'test.map'. Metadata was not saved."},
         {"a folder as metadata file", [] { std::filesystem::create_directory("dir"); }, "dir", 1,
-         "The metadata file 'dir' could not be written. Metadata was not saved."},
+         "The file 'dir' is a folder. Metadata was not saved."},
         {"a folder as data file", [] { std::filesystem::create_directory("m.data"); }, "m", 1,
-         "The data file 'm.data' could not be written. Metadata was not saved."},
+         "The file 'm.data' is a folder. Metadata was not saved."},
     };
     const std::string mapBefore = MapBytes();
     for (const Case& c : cases) {
@@ -223,7 +223,7 @@ TEST_F(MetadataFilesTest, SaveNeverWritesOverTheMapOrItsOwnMetadataFile)
     Open(map, "z.data");
     const std::string before = ReadFileBytes("z.data");
     EXPECT_FALSE(Save("z", 0));
-    EXPECT_EQ(messages, std::vector<std::string>{"The file 'z.data' is an open map file. Metadata was not saved."});
+    EXPECT_EQ(messages, std::vector<std::string>{"The file 'z.data' is open in the editor as 'z.data'. Metadata was not saved."});
     EXPECT_EQ(ReadFileBytes("z.data"), before);
     EXPECT_FALSE(std::filesystem::exists("z"));
 
