@@ -138,17 +138,25 @@ void CFileReplacement::Discard()
     m_direct = false;
 }
 
+namespace {
+CFileReplacement* Abandon(std::initializer_list<CFileReplacement*> replacements, CFileReplacement* failed)
+{
+    for (CFileReplacement* replacement : replacements) replacement->Discard();
+    return failed;
+}
+} // namespace
+
 CFileReplacement* CommitReplacements(std::initializer_list<CFileReplacement*> replacements)
 {
     for (CFileReplacement* replacement : replacements) {
         if (!replacement->m_finished) {
             replacement->Fail(CFileReplacement::Failure::Write, "not complete");
-            return replacement;
+            return Abandon(replacements, replacement);
         }
         // Held since Begin: a map opened meanwhile under the target's name.
         if (CFileStream::IsHeldOpen(replacement->m_target, &replacement->m_heldName)) {
             replacement->Fail(CFileReplacement::Failure::HeldOpen);
-            return replacement;
+            return Abandon(replacements, replacement);
         }
     }
     // Each older file is kept under a second name until every rename is
@@ -186,7 +194,7 @@ CFileReplacement* CommitReplacements(std::initializer_list<CFileReplacement*> re
             if (!step.backup.empty()) ::unlink(step.backup.c_str());
             undo();
             replacement->Fail(CFileReplacement::Failure::Replace, std::strerror(error));
-            return replacement;
+            return Abandon(replacements, replacement);
         }
         replacement->m_temporary.clear();
         replacement->m_finished = false;

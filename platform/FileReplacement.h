@@ -59,8 +59,9 @@ private:
 
 // Renames each finished temporary over its target, in order, then makes the
 // renames durable. When one cannot be replaced, the targets replaced before
-// it get their older files back and nothing else changes: the failed one is
-// returned (its LastFailure says why); nullptr when all were replaced.
+// it get their older files back, every temporary is removed and nothing
+// else changes: the failed one is returned (its LastFailure says why);
+// nullptr when all were replaced.
 CFileReplacement* CommitReplacements(std::initializer_list<CFileReplacement*> replacements);
 
 // The user's text when a write is refused because the file is held open:
