@@ -7,6 +7,7 @@
 #include "map/MapHeader.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
+#include "platform/ScratchFolder.h"
 #include "map/MapLoad.h"
 #include "res/ResourceIds.h"
 
@@ -26,6 +27,18 @@ ON_COMMAND(ID_TOOLS_DIRECT_INJECT, &CMainDialog::OnDirectInject)
 END_MESSAGE_MAP()
 
 namespace {
+CString LogOpenFailureMessage(const CFileStream& log)
+{
+    CString reason;
+    switch (log.LastOpenFailure()) {
+    case CFileStream::OpenFailure::Folder: reason = "a folder of that name is in the way"; break;
+    case CFileStream::OpenFailure::HeldOpen: reason = "it is open in the editor as '" + log.HeldFileName() + "'"; break;
+    default: reason = log.LastOpenErrorText().empty() ? CString("it could not be opened") : CString(log.LastOpenErrorText()); break;
+    }
+    return "The log file 'Log.txt' could not be created in the start-up folder (" + reason +
+           "). The editor goes on without a log.";
+}
+
 HICON LoadApplicationIcon()
 {
     CWinApp* app = AfxGetApp();
@@ -61,7 +74,11 @@ BOOL CMainDialog::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     // Relative: the log lies in the directory the program started in.
-    g_LogFile.Open("Log.txt", CFileStream::kLogFile);
+    SetLogFailureReporter(&ShowMessage);
+    if (!g_LogFile.Open("Log.txt", CFileStream::kLogFile)) ReportLogFailure(LogOpenFailureMessage(g_LogFile));
+    // The scratch files go to a folder of the editor's own, never beside
+    // the user's maps.
+    if (!MakeScratchFolder()) ShowMessage(ScratchFolderFailureText());
     m_tree.SetBkColor(0);
     return TRUE;
 }

@@ -7,6 +7,7 @@
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
 #include "platform/Controls.h"
+#include "platform/ScratchFolder.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -102,7 +103,7 @@ void DirectInjectOfAOneMegabyteTag(benchmark::State& state)
     CString last;
     for (auto _ : state) DirectInjectTag(kSource, kTarget, [&](const CString& text) { last = text; });
     if (last != "Direct inject completed successfully.") state.SkipWithError(last.GetString());
-    const std::string records = ReadFileBytes("Temp.data");
+    const std::string records = ReadFileBytes(ScratchFilePath("Temp.data").Bytes());
     state.counters["records"] = static_cast<double>(std::count(records.begin(), records.end(), '\n'));
     state.counters["bytes"] = g_InputTags[kSource].m_nMetaSize;
     ResetMapState();

@@ -32,7 +32,7 @@ struct Fixture {
 
     Fixture()
     {
-        // The scan leaves "Temp.meta" in the current directory.
+        // Whatever the bench writes stays out of the folder it is run from.
         EnterScratchFolder("travik-refbench");
 
         ResetMapState();

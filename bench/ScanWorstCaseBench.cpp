@@ -28,7 +28,7 @@ constexpr int kTags = 5000;
 
 void EnterScratchDirectory()
 {
-    // The scan leaves "Temp.meta" in the current directory.
+    // Whatever the bench writes stays out of the folder it is run from.
     EnterScratchFolder("travik-worstbench");
 }
 

@@ -2,6 +2,8 @@
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
+#include "platform/FileReplacement.h"
+#include "platform/ScratchFolder.h"
 #include "tagcontrols/DataFile.h"
 #include "tagcontrols/ReferenceSearch.h"
 #include "tagcontrols/WorkingMetadata.h"
@@ -158,10 +160,11 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
         return;
     }
 
-    const CString dataFile = kTempDataFileName;
-    // Emptying the scratch file must never empty a map that goes by its name.
-    if (g_MapFile.IsSameFile(dataFile) || g_InputMapFile.IsSameFile(dataFile)) {
-        tell("The data file '" + dataFile + "' is a map file that is open here." + kNothingInjected);
+    const CString dataFile = ScratchFilePath(kTempDataFileName);
+    // Emptying the scratch file must never empty a file the editor holds.
+    CString heldName;
+    if (CFileStream::IsHeldOpen(dataFile, &heldName)) {
+        tell(HeldOpenText(dataFile, heldName) + kNothingInjected);
         return;
     }
     if (!StartDataFile(dataFile)) {

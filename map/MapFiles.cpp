@@ -8,9 +8,28 @@
 
 CString g_strMapFilePath;
 
+namespace {
+LogFailureReporter g_logFailureReporter = nullptr;
+bool g_bLogFailureTold = false;
+} // namespace
+
+void SetLogFailureReporter(LogFailureReporter reporter) { g_logFailureReporter = reporter; }
+
+void ResetLogFailureReport() { g_bLogFailureTold = false; }
+
+void ReportLogFailure(const CString& text)
+{
+    if (g_bLogFailureTold) return;
+    g_bLogFailureTold = true;
+    if (g_logFailureReporter) g_logFailureReporter(text);
+}
+
 void LogEntry(const CString& message)
 {
     g_LogFile << CurrentTimeLine() << "\n" << message;
+    // A log that was never created was reported when it failed to open.
+    if (g_LogFile.IsOpen() && g_LogFile.Fail())
+        ReportLogFailure("The log file 'Log.txt' could not be written. The editor goes on without a complete log.");
 }
 
 void LogEntryAfterBlankLines(const CString& message)
@@ -99,6 +118,7 @@ CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream
         break;
     case Failure::Folder: reason = "it is a folder, not a map file."; break;
     case Failure::NotRegularFile: reason = "it is not a regular file (a pipe or a device, for example)."; break;
+    case Failure::HeldOpen: reason = "it is open in the editor as '" + stream.HeldFileName() + "'."; break;
     case Failure::None:
     case Failure::Other: {
         std::string text = stream.LastOpenErrorText().empty() ? "it could not be opened" : stream.LastOpenErrorText();

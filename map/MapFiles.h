@@ -26,6 +26,14 @@ CString FileReadFailedText(const CString& fileName);
 // its name and why, from the stream's last failed open.
 CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream);
 
+// How the user is told that "Log.txt" cannot be written: set by the main
+// window. The user is told once a run, at start or at the first entry
+// that fails; the editor goes on without the log.
+using LogFailureReporter = void (*)(const CString& text);
+void SetLogFailureReporter(LogFailureReporter reporter);
+void ReportLogFailure(const CString& text);
+void ResetLogFailureReport();
+
 // One log entry: the time line, then the message line (which starts with a
 // tab and ends with a line feed). The time is taken when the entry is written.
 void LogEntry(const CString& message);

@@ -1,5 +1,7 @@
 #include "map/MapState.h"
 
+#include "map/MapFiles.h"
+
 // Definition order is construction order within this unit. The priority
 // makes every one of them exist before the application object (defined
 // elsewhere) and go only after it.
@@ -85,4 +87,5 @@ void ResetMapLoadState()
         for (HTREEITEM& item : row) item = nullptr;
     g_bReadOnlyMode = g_bTagChanged = g_bUpdateNameLocation = g_bMapChanged = g_bTagListFilled = false;
     g_nEofSpace = 0;
+    ResetLogFailureReport();
 }

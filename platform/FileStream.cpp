@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 constexpr int64_t kCacheSize = 64 * 1024;
@@ -34,7 +35,12 @@ bool FaultMatches(CFileStream::Fault::Op op, int fd)
     if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
         path.resize(path.size() - deleted.size());
     const size_t slash = path.rfind('/');
-    return path.substr(slash == std::string::npos ? 0 : slash + 1) == g_fault.plan.fileName;
+    const std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (base == g_fault.plan.fileName) return true;
+    // The hidden temporary that is written to replace the file counts as
+    // the file: ".<name>.XXXXXX".
+    const std::string temporary = "." + g_fault.plan.fileName + ".";
+    return base.size() == temporary.size() + 6 && base.compare(0, temporary.size(), temporary) == 0;
 }
 
 // How many of count bytes a read or write may move: count when no fault
@@ -92,9 +98,46 @@ bool CallFails(CFileStream::Fault::Op op, int fd)
 }
 
 bool IsWhite(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Every stream alive, open or not; a handful at any time. Never destroyed,
+// so streams with static storage may go in any order.
+std::vector<const CFileStream*>& Streams()
+{
+    static auto* streams = new std::vector<const CFileStream*>();
+    return *streams;
+}
 } // namespace
 
-CFileStream::~CFileStream() { Close(); }
+CFileStream::CFileStream() { Streams().push_back(this); }
+
+CFileStream::~CFileStream()
+{
+    Close();
+    auto& streams = Streams();
+    streams.erase(std::remove(streams.begin(), streams.end(), this), streams.end());
+}
+
+const CFileStream* CFileStream::FindHolder(dev_t device, ino_t inode) const
+{
+    for (const CFileStream* stream : Streams())
+        if (stream != this && stream->m_fd >= 0 && stream->m_device == device && stream->m_inode == inode)
+            return stream;
+    return nullptr;
+}
+
+bool CFileStream::IsHeldOpen(const CString& name, CString* heldName)
+{
+    const std::string& path = name.Bytes();
+    struct stat st {};
+    if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0) return false;
+    for (const CFileStream* stream : Streams()) {
+        if (stream->m_fd >= 0 && stream->m_device == st.st_dev && stream->m_inode == st.st_ino) {
+            if (heldName) *heldName = stream->m_name;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool CFileStream::Open(const CString& name, unsigned mode)
 {
@@ -105,9 +148,11 @@ bool CFileStream::Open(const CString& name, unsigned mode)
     else if (write) flags = O_WRONLY;
     else flags = O_RDONLY;
     if (write && !(mode & modeNoCreate)) flags |= O_CREAT;
-    if (write && (mode & modeTruncate)) flags |= O_TRUNC;
+    // Truncation waits until the file opened is known not to be held.
+    const bool truncate = write && (mode & modeTruncate);
     m_openFailure = OpenFailure::None;
     m_openErrorText.clear();
+    m_heldName.Empty();
     const std::string& path = name.Bytes();
     if (path.empty() || path.find('\0') != std::string::npos) {
         m_openFailure = OpenFailure::Missing;
@@ -148,8 +193,27 @@ bool CFileStream::Open(const CString& name, unsigned mode)
         ::close(fd);
         return false;
     }
+    if (write) {
+        if (const CFileStream* holder = FindHolder(st.st_dev, st.st_ino);
+            holder != nullptr && (truncate || holder->m_exclusive)) {
+            m_openFailure = OpenFailure::HeldOpen;
+            m_heldName = holder->m_name;
+            ::close(fd);
+            return false;
+        }
+    }
+    if (truncate && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+        m_openFailure = OpenFailure::Other;
+        m_openErrorText = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
+    m_exclusive = truncate;
+    m_name = name;
     m_binary = mode & modeBinary;
     m_canRead = read;
     m_canWrite = write;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 
 class CFileStream {
 public:
@@ -27,7 +28,7 @@ public:
     static constexpr unsigned kWriteBinaryNew = modeWrite | modeBinary | modeTruncate;
     static constexpr unsigned kReadWriteBinaryCreate = modeRead | modeWrite | modeBinary;
 
-    CFileStream() = default;
+    CFileStream();
     ~CFileStream();
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
@@ -41,6 +42,7 @@ public:
         ReadOnlyFileSystem,
         Folder,
         NotRegularFile, // a pipe, a device, a socket: refused before it is opened
+        HeldOpen,      // another stream holds the file: see HeldFileName()
         Other,
     };
 
@@ -48,6 +50,11 @@ public:
     // closed first. State flags start clear on success. A stream that reads
     // opens regular files only: a pipe or a device would block a read or
     // never end. A folder is never opened.
+    // Every open stream holds its file, known by device and inode so that
+    // another spelling or a hard link counts: an open for writing is
+    // refused (HeldOpen, the file untouched) when it would truncate a file
+    // another stream holds, or when the stream holding it was opened
+    // truncating (the log, a file being written whole).
     bool Open(const CString& name, unsigned mode);
     bool IsOpen() const { return m_fd >= 0; }
     // The descriptor is released whatever happens; false when the system
@@ -119,7 +126,8 @@ public:
     // (the last part of its path) matches fail as a failing file system
     // would. Reads and writes go through for afterBytes bytes in all, then
     // a call is cut short and the next ones fail; syncs and closes succeed
-    // afterCalls times, then fail. An empty fileName matches every file.
+    // afterCalls times, then fail. An empty fileName matches every file;
+    // the hidden temporary written to replace a file counts as that file.
     struct Fault {
         enum class Op { None, Read, Write, Sync, Close };
         Op op = Op::None;
@@ -134,12 +142,26 @@ public:
     // the armed fault let through so far: a fault armed far off counts them.
     static int64_t FaultPassed();
 
+    // After a HeldOpen failure: the name the holding stream was opened by.
+    const CString& HeldFileName() const { return m_heldName; }
+
+    // The name of the open stream that holds the file the name opens
+    // (relative to the current directory), if any.
+    static bool IsHeldOpen(const CString& name, CString* heldName = nullptr);
+
 private:
     int RawByteAt(int64_t position);
     void FillCache(int64_t position);
     void NoteReadError();
 
+    const CFileStream* FindHolder(dev_t device, ino_t inode) const;
+
     int m_fd = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+    bool m_exclusive = false; // opened truncating: no other stream writes it
+    CString m_name;
+    CString m_heldName;
     bool m_binary = true;
     bool m_canRead = false;
     bool m_canWrite = false;

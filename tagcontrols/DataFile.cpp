@@ -13,13 +13,33 @@ const char* const kDataFileFormatLine = "Format: Name, Type1, Type2, Type3, Size
 const char* const kNulledName = "Nulled";
 const char* const kNulledClass = "\xFF\xFF\xFF\xFF";
 
-void OpenDataFile(CString strFileName)
+namespace {
+void LogDataFileOpen(const CString& strFileName, bool opened)
 {
-    g_DataFile.Open(strFileName, CFileStream::kDataFile);
-    if (g_DataFile.IsOpen())
+    if (opened)
         LogEntry("\tDataFile '" + strFileName + "' opened successfully.\n");
     else
         LogEntry("\tDataFile '" + strFileName + "' opened unsuccessfully.\n");
+}
+} // namespace
+
+void OpenDataFile(CString strFileName)
+{
+    g_DataFile.Open(strFileName, CFileStream::kDataFile);
+    LogDataFileOpen(strFileName, g_DataFile.IsOpen());
+}
+
+void OpenDataFileForReading(const CString& strFileName)
+{
+    g_DataFile.Open(strFileName, CFileStream::modeRead | CFileStream::modeNoCreate);
+    LogDataFileOpen(strFileName, g_DataFile.IsOpen());
+}
+
+bool BeginDataFileReplacement(CFileReplacement& replacement, const CString& strFileName)
+{
+    const bool begun = replacement.Begin(g_DataFile, strFileName, CFileStream::kDataFile);
+    LogDataFileOpen(strFileName, begun);
+    return begun;
 }
 
 bool CloseDataFile()

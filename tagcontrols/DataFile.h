@@ -18,6 +18,7 @@
 
 #include "map/MapState.h"
 #include "platform/CString.h"
+#include "platform/FileReplacement.h"
 #include "platform/FileStream.h"
 #include "tagcontrols/WorkingMetadata.h"
 
@@ -37,6 +38,13 @@ bool CloseDataFile();
 // OpenDataFile, so that the file ends up holding only what is written now.
 // True when g_DataFile is open on the emptied file.
 bool StartDataFile(const CString& strFileName);
+// OpenDataFile for a reader that only reads: the file must exist, and a
+// read-only file opens. Logged as OpenDataFile logs.
+void OpenDataFileForReading(const CString& strFileName);
+// A writer's start when the file is replaced whole: g_DataFile opens on a
+// temporary beside the name, logged as OpenDataFile under the name. The
+// replacement finishes and commits it.
+bool BeginDataFileReplacement(CFileReplacement& replacement, const CString& strFileName);
 
 // The two fixed lines of the header.
 extern const char* const kDataFileTitleLine;

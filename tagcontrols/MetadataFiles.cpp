@@ -5,11 +5,13 @@
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "platform/CommonDialogs.h"
+#include "platform/FileReplacement.h"
 #include "tagcontrols/DataFile.h"
 #include "tagcontrols/WorkingMetadata.h"
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 const char* const kMetadataSavedMessage = "Metadata saved successfully.";
 const char* const kInjectTooLargeMessage =
@@ -29,9 +31,30 @@ bool IsExistingFile(const CString& name)
     return !name.IsEmpty() && std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
 }
 
-// The open maps are never a metadata or data file: a save under a map's
-// name would cut the map to the tag's metadata.
-bool IsAnOpenMap(const CString& name) { return g_MapFile.IsSameFile(name) || g_InputMapFile.IsSameFile(name); }
+bool IsFolder(const CString& name)
+{
+    std::error_code error;
+    return !name.IsEmpty() && std::filesystem::is_directory(std::filesystem::path(name.Bytes()), error);
+}
+
+const char* const kOlderPairKept = " Metadata was not saved; the files of that name are as they were.";
+
+// Why a file of the pair could not take the place of the older one.
+CString NotReplacedText(const char* what, const CFileReplacement& file)
+{
+    using Failure = CFileReplacement::Failure;
+    const CString name = Quoted(file.Target());
+    switch (file.LastFailure()) {
+    case Failure::Folder: return CString("The ") + what + " " + name + " is a folder. Metadata was not saved.";
+    case Failure::HeldOpen:
+        return HeldOpenText(file.Target(), file.HeldFileName()) + " Metadata was not saved.";
+    case Failure::Replace:
+        return CString("The ") + what + " " + name + " could not be replaced (" + CString(file.ErrorText()) + ")." +
+               kOlderPairKept;
+    default:
+        return CString("The ") + what + " " + name + " could not be written." + kOlderPairKept;
+    }
+}
 
 // A line break in a header line would move line 7, the size.
 bool HoldsLineBreak(const CString& text) { return text.Bytes().find('\n') != std::string::npos; }
@@ -98,14 +121,13 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         return false;
     }
     for (const CString& name : {metaFileName, dataFileName}) {
-        if (IsAnOpenMap(name)) {
-            tell("The file " + Quoted(name) + " is an open map file. Metadata was not saved.");
+        if (IsFolder(name)) {
+            tell("The file " + Quoted(name) + " is a folder. Metadata was not saved.");
             return false;
         }
     }
 
-    // Through a link the data file may be the metadata file itself, which
-    // writing the data file would cut.
+    // Through a link the data file may be the metadata file itself.
     std::error_code linkError;
     if (std::filesystem::equivalent(std::filesystem::path(metaFileName.Bytes()),
                                     std::filesystem::path(dataFileName.Bytes()), linkError)) {
@@ -114,25 +136,35 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
         return false;
     }
 
-    // Saved means on the disk: the flush and the close are checked too.
-    bool written = g_MetaFile.Open(metaFileName, CFileStream::kWriteBinaryNew) && g_MetaFile.Write(metadata.raw) &&
-                   g_MetaFile.Sync();
-    written = g_MetaFile.Close() && written;
-    if (!written) {
-        tell("The metadata file " + Quoted(metaFileName) + " could not be written. Metadata was not saved.");
+    // Both files are written beside the old pair and renamed over it only
+    // when both are complete on disk: a failure leaves the old pair whole.
+    CFileReplacement metaOut, dataOut;
+    if (!metaOut.Begin(g_MetaFile, metaFileName, CFileStream::kWriteBinaryNew)) {
+        tell(NotReplacedText("metadata file", metaOut));
+        return false;
+    }
+    if (!g_MetaFile.Write(metadata.raw) || !metaOut.Finish()) {
+        tell("The metadata file " + Quoted(metaFileName) + " could not be written." + kOlderPairKept);
         return false;
     }
 
-    written = StartDataFile(dataFileName) && WriteDataFileHeader(g_DataFile, tag);
+    bool written = BeginDataFileReplacement(dataOut, dataFileName);
+    if (!written) {
+        CloseDataFile();
+        tell(NotReplacedText("data file", dataOut));
+        return false;
+    }
+    written = WriteDataFileHeader(g_DataFile, tag);
     RecordWriteResult records;
     if (written) {
         const RecordSource source{g_Tags, LoadedTagCount(g_IndexHeader), HexToInt(g_strMagic), metaOffset};
         records = WriteDataFileRecords(g_DataFile, metadata.raw, source);
-        written = records.ok && g_DataFile.Sync();
+        written = records.ok;
     }
-    written = CloseDataFile() && written;
+    written = dataOut.Finish() && written;
+    CloseDataFile();
     if (!written) {
-        tell("The data file " + Quoted(dataFileName) + " could not be written. Metadata was not saved.");
+        tell("The data file " + Quoted(dataFileName) + " could not be written." + kOlderPairKept);
         return false;
     }
     if (!records.complete) {
@@ -141,6 +173,10 @@ bool SaveMetadataPair(const CString& metaFileName, int32_t tagIndex, const Messa
                     "data file '%s' is incomplete. Metadata was not saved.",
                     static_cast<long long>(kMaxDataFileRecords), dataFileName.GetString());
         tell(text);
+        return false;
+    }
+    if (CFileReplacement* failed = CommitReplacements({&metaOut, &dataOut})) {
+        tell(NotReplacedText(failed == &metaOut ? "metadata file" : "data file", *failed));
         return false;
     }
     if (records.notWritten > 0) {
@@ -175,13 +211,15 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
 
     // Checked before anything is opened, so that no empty file is made
     // beside the user's files.
-    if (!IsExistingFile(metaFileName)) {
-        tell("The metadata file " + Quoted(metaFileName) + " does not exist." + refusal);
-        return false;
-    }
-    if (!IsExistingFile(dataFileName)) {
-        tell("The data file " + Quoted(dataFileName) + " does not exist." + refusal);
-        return false;
+    for (const auto& [what, name] : {std::pair {"The metadata file ", metaFileName}, {"The data file ", dataFileName}}) {
+        if (IsFolder(name)) {
+            tell(what + Quoted(name) + " is a folder, not a file." + refusal);
+            return false;
+        }
+        if (!IsExistingFile(name)) {
+            tell(what + Quoted(name) + " does not exist." + refusal);
+            return false;
+        }
     }
 
     if (!MapIsStillTheOpenedFile()) {
@@ -194,7 +232,8 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
         tell("The metadata file " + Quoted(metaFileName) + " could not be opened." + refusal);
         return false;
     }
-    OpenDataFile(dataFileName);
+    // Only read: a read-only pair can be injected.
+    OpenDataFileForReading(dataFileName);
     if (!g_DataFile.IsOpen()) {
         tell("The data file " + Quoted(dataFileName) + " could not be opened." + refusal);
         return false;

@@ -283,7 +283,9 @@ public:
     // holding the last one, as after one round trip per number.
     void LeaveLastNumber() const
     {
-        if (m_formattedAny) FloatToText(m_lastNumber);
+        CString refusal;
+        if (m_formattedAny) FloatToText(m_lastNumber, &refusal);
+        if (!refusal.IsEmpty()) m_out.messages.push_back(refusal);
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
+#include "platform/ScratchFolder.h"
 #include "tagcontrols/DataFile.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,7 @@ protected:
     }
 
     std::string MapNow() { return ReadFileBytes(PathOf("open.map")); }
-    std::string TempData() { return ReadFileBytes(PathOf("Temp.data")); }
+    std::string TempData() { return ReadFileBytes(ScratchFilePath("Temp.data").Bytes()); }
     uint32_t SourceSize(int tag) const { return static_cast<uint32_t>(second.layout.LoadedMetaSize(tag)); }
     // The source's bytes as the second map stores them, laid over the target.
     std::string WithSource(const std::string& map, int source, int target) const
@@ -159,8 +160,10 @@ TEST_F(DirectInjectInject, RepointsRebasesAndKeepsTheRest)
     EXPECT_EQ(FileLogLines(CloseAndReadLog()),
               (Lines {"MapFile 'open.map' opened successfully.", "Index load starts.",
                       "Input MapFile 'second.map' opened successfully.", "Index load starts.", "Index load starts.",
-                      "DataFile 'Temp.data' opened successfully.", "DataFile closed successfully.",
-                      "DataFile 'Temp.data' opened successfully.", "DataFile closed successfully."}));
+                      "DataFile '" + ScratchFilePath("Temp.data").Bytes() + "' opened successfully.",
+                      "DataFile closed successfully.",
+                      "DataFile '" + ScratchFilePath("Temp.data").Bytes() + "' opened successfully.",
+                      "DataFile closed successfully."}));
 }
 
 } // namespace
@@ -213,11 +216,13 @@ TEST_F(DirectInjectInject, InjectsInARowApplyOnlyTheirOwnRecords)
 // the file, and the map keeps its bytes where nothing was written.
 TEST_F(DirectInjectInject, FilesThatFailAreNamed)
 {
-    std::filesystem::create_directory(PathOf("Temp.data"));
+    const std::string scratch = ScratchFilePath("Temp.data").Bytes();
+    std::filesystem::remove(scratch);
+    std::filesystem::create_directory(scratch);
     EXPECT_EQ(InjectThroughDialog(2, 2, 1),
-              (Texts {"The data file 'Temp.data' could not be emptied or opened. Nothing was injected."}));
+              (Texts {"The data file '" + scratch + "' could not be emptied or opened. Nothing was injected."}));
     EXPECT_EQ(MapNow(), openBytes);
-    std::filesystem::remove(PathOf("Temp.data"));
+    std::filesystem::remove(scratch);
 
     // The second map ends inside the source's metadata.
     std::string cut = secondBytes.substr(0, second.layout.metaOffsets[2] + 0x80);
@@ -226,7 +231,7 @@ TEST_F(DirectInjectInject, FilesThatFailAreNamed)
               (Texts {"The second map 'short.map' ends before the source tag's metadata does (128 of " +
                       IntToDecText(static_cast<int32_t>(SourceSize(2))) + " bytes read). Nothing was injected."}));
     EXPECT_EQ(MapNow(), openBytes);
-    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+    EXPECT_FALSE(std::filesystem::exists(scratch));
 
     // A map opened for reading only cannot take the write.
     g_MapFile.Open("open.map", CFileStream::kMapFileReadOnly);
@@ -241,10 +246,10 @@ TEST_F(DirectInjectInject, FilesThatFailAreNamed)
     EXPECT_EQ(tail, (Lines {"Input MapFile closed successfully.", "Input MapFile 'short.map' opened successfully.",
                             "Index load starts.", "Index load starts.", "Input MapFile closed successfully.",
                             "Input MapFile 'second.map' opened successfully.", "Index load starts.",
-                            "Index load starts.", "DataFile 'Temp.data' opened successfully.",
-                            "DataFile closed successfully.", "DataFile 'Temp.data' opened successfully.",
+                            "Index load starts.", "DataFile '" + scratch + "' opened successfully.",
+                            "DataFile closed successfully.", "DataFile '" + scratch + "' opened successfully.",
                             "DataFile closed successfully."}));
-    EXPECT_EQ(std::count(log.begin(), log.end(), "DataFile 'Temp.data' opened unsuccessfully."), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DataFile '" + scratch + "' opened unsuccessfully."), 1);
 }
 
 // The second map may be the very file open as the map. Within one opening
@@ -361,7 +366,7 @@ TEST_F(DirectInjectTest, NamesThatCannotBeReadBackAreNotApplied)
     std::string expected = openBytes;
     expected.replace(open.metaOffsets[0], 0x40, secondBytes.substr(layout.metaOffsets[3], 0x40));
     EXPECT_EQ(ReadFileBytes(PathOf("open.map")), expected);
-    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), "LoneID|48|y|\r\r\nz|obje|\r\n");
+    EXPECT_EQ(ReadFileBytes(ScratchFilePath("Temp.data").Bytes()), "LoneID|48|y|\r\r\nz|obje|\r\n");
 }
 
 // The check on what is written agrees with the reader: a record it lets
@@ -417,10 +422,12 @@ TEST_F(DirectInjectTest, RecordsThatReadBackWholeAreTheOnesLetThrough)
     }
 }
 
-// A map file that is itself "Temp.data" in the current directory, as the
-// second map or as the open map: emptying the scratch file would destroy
-// it. The inject is refused and both files keep every byte.
-TEST_F(DirectInjectTest, AMapNamedLikeTheScratchFileIsNeverEmptied)
+// "Temp.data" lies in the editor's scratch folder, never beside the maps.
+// A map that is the scratch file all the same (chosen from that folder, or
+// a hard link to it there), as the second map or as the open map, is never
+// emptied: the inject is refused naming the file and both maps keep every
+// byte.
+TEST_F(DirectInjectTest, AMapThatIsTheScratchFileIsNeverEmptied)
 {
     MapBuilder openSpec = MapBuilder::Xbox();
     openSpec.AddTag("weap", "target").MetaSize(0x100);
@@ -428,25 +435,31 @@ TEST_F(DirectInjectTest, AMapNamedLikeTheScratchFileIsNeverEmptied)
     MapBuilder second = MapBuilder::Pc();
     second.AddTag("weap", "source").MetaSize(0x40).Bytes(8, "ABCD");
     second.AddTag("obje", "end");
-    const CString refused = "The data file 'Temp.data' is a map file that is open here. Nothing was injected.";
+    const std::string scratch = ScratchFilePath("Temp.data").Bytes();
+    const std::string home = Dir().string();
 
+    // A second map chosen in the scratch folder under the scratch name.
     OpenMap(openSpec);
-    second.Write("Temp.data");
+    second.Write(scratch);
     const std::string openBytes = ReadFileBytes(PathOf("open.map"));
-    const std::string secondBytes = ReadFileBytes(PathOf("Temp.data"));
-    EXPECT_EQ(InjectThroughDialog(0, 0, 1, "Temp.data"), (Texts {refused}));
+    const std::string secondBytes = ReadFileBytes(scratch);
+    EXPECT_EQ(InjectThroughDialog(0, 0, 1, scratch.c_str()),
+              (Texts {"The file '" + scratch + "' is open in the editor as 'Temp.data'. Nothing was injected."}));
     EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
-    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), secondBytes);
-
+    EXPECT_EQ(ReadFileBytes(scratch), secondBytes);
     CloseInputMapFile();
-    CloseMapFile();
-    OpenBuiltMap(openSpec, "Temp.data");
-    LoadOpenMap(nullptr);
+    std::filesystem::current_path(home);
+    std::filesystem::remove(scratch);
+
+    // The open map, hard-linked into the scratch folder as "Temp.data".
+    std::filesystem::create_hard_link(PathOf("open.map"), scratch);
     second.Write("second.map");
-    const std::string openNamedTemp = ReadFileBytes(PathOf("Temp.data"));
-    EXPECT_EQ(InjectThroughDialog(0, 0, 1), (Texts {refused}));
-    EXPECT_EQ(ReadFileBytes(PathOf("Temp.data")), openNamedTemp);
+    EXPECT_EQ(InjectThroughDialog(0, 0, 1),
+              (Texts {"The file '" + scratch + "' is open in the editor as 'open.map'. Nothing was injected."}));
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
     EXPECT_EQ(user.Problems(), "");
+    // Nothing of the inject's lands beside the maps.
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
 }
 
 } // namespace

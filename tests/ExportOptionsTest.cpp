@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace travik::test;
 
 namespace {
@@ -154,9 +160,9 @@ TEST_F(ExportTest, AMapOpenInTheEditorIsNeverTheExportFile)
     g_InputMapFile.Close();
     EXPECT_EQ(user.Problems(), "");
     EXPECT_EQ(EditorMessages(), (std::vector<CString> {
-                                    "The file 'test.map' is a map open in the editor. Nothing was exported.",
-                                    "The file 'alias.map' is a map open in the editor. Nothing was exported.",
-                                    "The file 'second.map' is a map open in the editor. Nothing was exported.",
+                                    "The file 'test.map' is open in the editor as 'test.map'. Nothing was exported.",
+                                    "The file 'alias.map' is open in the editor as 'test.map'. Nothing was exported.",
+                                    "The file 'second.map' is open in the editor as 'second.map'. Nothing was exported.",
                                 }));
     EXPECT_EQ(MapBytes(), map);
     EXPECT_EQ(ReadFileBytes(PathOf("second.map")), second);
@@ -233,6 +239,111 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReported)
     dlg.DoModal();
     EXPECT_EQ(user.Problems(), "");
     EXPECT_EQ(EditorMessages(), std::vector<CString> {"Could not write to the file 'Travik.dat'."});
+}
+
+// The log is held open: an export chosen under its name, or a hard link
+// to it, is refused naming the file, and the log keeps its bytes.
+TEST_F(ExportTest, TheLogIsNeverTheExportFile)
+{
+    OpenLoaded(ThreeTagMap());
+    OpenTestLog();
+    g_LogFile << "entry\n";
+    std::filesystem::create_hard_link(PathOf("Log.txt"), PathOf("copy.bin"));
+    for (auto [button, name] : {std::pair {IDC_EXPORT_HEADER, "Log.txt"}, {IDC_EXPORT_INDEX, "copy.bin"}}) {
+        user.ExpectDialog("Export...").Click(button).Escape();
+        user.AnswerFile(name, true);
+        user.ExpectDialog("Message").Enter();
+        CExportDialog dlg;
+        dlg.DoModal();
+    }
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(EditorMessages(), (std::vector<CString> {
+                                    "The file 'Log.txt' is open in the editor as 'Log.txt'. Nothing was exported.",
+                                    "The file 'copy.bin' is open in the editor as 'Log.txt'. Nothing was exported.",
+                                }));
+    EXPECT_EQ(ReadFileBytes(PathOf("Log.txt")), "entry\r\n");
+}
+
+// A failed export leaves an older file of that name whole.
+TEST_F(ExportTest, AFailedExportLeavesTheOlderFileWhole)
+{
+    const std::string map = OpenLoaded(ThreeTagMap());
+    const std::string older(100, '\x78');
+    WriteFileBytes(PathOf("h.bin"), older);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size {1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        Export(IDC_EXPORT_HEADER, "h.bin");
+        const bool told = EditorMessages() == std::vector<CString> {"Could not write to the file 'h.bin'."};
+        ::_exit(told ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(PathOf("h.bin")), older);
+    Export(IDC_EXPORT_HEADER, "h.bin");
+    EXPECT_EQ(ReadFileBytes(PathOf("h.bin")), map.substr(0, 0x800));
+}
+
+// "Travik.dat" is never written over an open map of that name, under
+// another spelling or through a hard link; the map keeps every byte.
+TEST_F(OptionsTest, AnOpenMapIsNeverTheSettingsFile)
+{
+    for (const char* opened : {"./Travik.dat", "m.map"}) {
+        SCOPED_TRACE(opened);
+        const std::string map = OpenLoaded(ThreeTagMap(), "m.map");
+        if (std::string(opened) == "m.map") {
+            std::filesystem::create_hard_link(PathOf("m.map"), PathOf("Travik.dat"));
+        } else {
+            g_MapFile.Close();
+            std::filesystem::rename(PathOf("m.map"), PathOf("Travik.dat"));
+            ASSERT_TRUE(g_MapFile.Open(opened, CFileStream::kMapFile));
+        }
+        user.ExpectDialog("Options").Click(IDC_OPTIONS_SAVE).Escape();
+        user.ExpectDialog("Message").Enter();
+        COptionsDialog dlg;
+        dlg.DoModal();
+        EXPECT_EQ(user.Problems(), "");
+        EXPECT_EQ(EditorMessages().back(), CString("The file 'Travik.dat' is open in the editor as '") + opened +
+                                               "'. The settings were not saved.");
+        EXPECT_EQ(ReadFileBytes(PathOf("Travik.dat")), map);
+        g_MapFile.Close();
+        std::filesystem::remove(PathOf("Travik.dat"));
+        std::filesystem::remove(PathOf("m.map"));
+    }
+}
+
+// A failed save leaves the older settings file whole.
+TEST_F(OptionsTest, AFailedSaveLeavesTheOlderSettingsFileWhole)
+{
+    const std::string older = std::string(kSettingsHeader) + "255\r\n1\r\n";
+    WriteFileBytes(PathOf("Travik.dat"), older);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size {20, 20};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        user.ExpectDialog("Options").Click(IDC_OPTIONS_SAVE).Escape();
+        user.ExpectDialog("Message").Enter();
+        {
+            COptionsDialog dlg;
+            dlg.DoModal();
+        }
+        const bool told = EditorMessages() == std::vector<CString> {"Could not write to the file 'Travik.dat'."};
+        ::_exit(told ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(PathOf("Travik.dat")), older);
+    for (const auto& entry : std::filesystem::directory_iterator(Dir()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
 } // namespace

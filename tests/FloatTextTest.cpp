@@ -2,6 +2,7 @@
 
 #include "map/MapState.h"
 #include "tests/support/TestEnvironment.h"
+#include "platform/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 namespace {
 
 using travik::test::ReadFileBytes;
+using travik::test::WriteFileBytes;
 
 class FloatText : public travik::test::WorkDirTest {};
 
@@ -37,8 +39,33 @@ TEST_F(FloatText, LeavesTheLastNumberAndALineEndInTempMeta)
 {
     EXPECT_EQ(FloatToText(123.25f), "123.25");
     EXPECT_EQ(FloatToText(0.5f), "0.5");
-    EXPECT_EQ(ReadFileBytes(PathOf("Temp.meta")), "0.5\r\n");
+    EXPECT_EQ(ReadFileBytes(ScratchFilePath("Temp.meta").Bytes()), "0.5\r\n");
     EXPECT_FALSE(g_TempMetaFile.IsOpen());
+    // The scratch file lies in the scratch folder, not the current one.
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.meta")));
+    EXPECT_EQ(std::filesystem::status(std::filesystem::path(ScratchFilePath("Temp.meta").Bytes()).parent_path())
+                      .permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+}
+
+// A file the editor holds open under the scratch file's name (here a map
+// hard-linked into the scratch folder) is never truncated: the text is
+// empty and the refusal names the file.
+TEST_F(FloatText, AHeldFileIsNeverTheScratchFile)
+{
+    const std::string scratch = ScratchFilePath("Temp.meta").Bytes();
+    std::filesystem::remove(scratch);
+    WriteFileBytes(PathOf("m.map"), std::string("x\0\x78y", 4));
+    std::filesystem::create_hard_link(PathOf("m.map"), scratch);
+    ASSERT_TRUE(g_MapFile.Open("m.map", CFileStream::kMapFile));
+    CString refusal;
+    EXPECT_EQ(FloatToText(0.5f, &refusal), "");
+    EXPECT_EQ(refusal, "The file '" + scratch + "' is open in the editor as 'm.map'. The scratch file was not written.");
+    EXPECT_EQ(ReadFileBytes(PathOf("m.map")), std::string("x\0\x78y", 4));
+    g_MapFile.Close();
+    std::filesystem::remove(scratch);
+    EXPECT_EQ(FloatToText(0.5f, &refusal), "0.5");
 }
 
 TEST_F(FloatText, InMemoryTextEqualsTheRoundTrip)
@@ -53,9 +80,12 @@ TEST_F(FloatText, InMemoryTextEqualsTheRoundTrip)
 
 TEST_F(FloatText, UnusableScratchFileGivesAnEmptyText)
 {
-    std::filesystem::create_directory(PathOf("Temp.meta"));
+    const std::string scratch = ScratchFilePath("Temp.meta").Bytes();
+    std::filesystem::remove(scratch);
+    std::filesystem::create_directory(scratch);
     EXPECT_EQ(FloatToText(0.5f), "");
     EXPECT_FALSE(g_TempMetaFile.IsOpen());
+    std::filesystem::remove(scratch);
 }
 
 } // namespace

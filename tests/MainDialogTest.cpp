@@ -152,6 +152,21 @@ TEST_F(MainDialogTest, ReadOnlyModeOpensTheMapReadOnly)
     EXPECT_NE(ReadLog().find("'test.map' opened successfully in Read-Only mode."), std::string::npos);
 }
 
+// A "Log.txt" that cannot be created is reported once at start, and the
+// editor goes on: a map still opens.
+TEST_F(MainDialogTest, ALogThatCannotBeCreatedIsReportedOnceAtStart)
+{
+    std::filesystem::create_directory(PathOf("Log.txt"));
+    CString told;
+    user.ExpectDialog("Message").Read(1029, told).Enter();
+    WithMapOpen().Menu(ID_FILE_CLOSE_MAPFILE).Escape();
+    RunProgram();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(told, "The log file 'Log.txt' could not be created in the start-up folder (a folder of that name is in "
+                    "the way). The editor goes on without a log.");
+    EXPECT_TRUE(std::filesystem::is_directory(PathOf("Log.txt")));
+}
+
 TEST_F(MainDialogTest, OpenWithAMapOpenDoesNothing)
 {
     WithMapOpen().Menu(ID_FILE_OPEN_MAPFILE).Escape(); // no second file chooser is queued

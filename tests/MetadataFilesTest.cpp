@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -132,11 +138,11 @@ TEST_F(MetadataFilesTest, SaveRefusesWhatItCannotDoWholeAndNamesTheFile)
         {"size above the buffer", [] { g_Tags[0].m_nMetaSize = 1000001; }, "n.meta", 0,
          "The metadata size of this tag (1000001 bytes) is not between 0 and 1000000 bytes. Metadata was not saved."},
         {"map ends early", [] { g_Tags[0].m_nMetaSize = 1000000; }, "n.meta", 0, ""},
-        {"the open map's name", [] {}, "test.map", 1, "The file 'test.map' is an open map file. Metadata was not saved."},
+        {"the open map's name", [] {}, "test.map", 1, "The file 'test.map' is open in the editor as 'test.map'. Metadata was not saved."},
         {"a folder as metadata file", [] { std::filesystem::create_directory("dir"); }, "dir", 1,
-         "The metadata file 'dir' could not be written. Metadata was not saved."},
+         "The file 'dir' is a folder. Metadata was not saved."},
         {"a folder as data file", [] { std::filesystem::create_directory("m.data"); }, "m", 1,
-         "The data file 'm.data' could not be written. Metadata was not saved."},
+         "The file 'm.data' is a folder. Metadata was not saved."},
     };
     const std::string mapBefore = MapBytes();
     for (const Case& c : cases) {
@@ -231,7 +237,7 @@ TEST_F(MetadataFilesTest, SaveNeverWritesOverTheMapOrItsOwnMetadataFile)
     Open(map, "z.data");
     const std::string before = ReadFileBytes("z.data");
     EXPECT_FALSE(Save("z", 0));
-    EXPECT_EQ(messages, std::vector<std::string>{"The file 'z.data' is an open map file. Metadata was not saved."});
+    EXPECT_EQ(messages, std::vector<std::string>{"The file 'z.data' is open in the editor as 'z.data'. Metadata was not saved."});
     EXPECT_EQ(ReadFileBytes("z.data"), before);
     EXPECT_FALSE(std::filesystem::exists("z"));
 
@@ -441,6 +447,116 @@ TEST_F(MetadataFilesTest, InjectTellsOfSkippedRecordsAndOfAFailedWrite)
     EXPECT_FALSE(Inject("p", 0, false));
     EXPECT_EQ(messages, std::vector<std::string>{"The map file 'test.map' could not be written. The tag's metadata may "
                                                  "be changed in part."});
+}
+
+// Neither file of the pair may be a file the editor holds open, under
+// any name: the log, or the map through another spelling or a hard link.
+// Refused naming the file; the held file keeps its bytes and nothing of
+// the pair is written.
+TEST_F(MetadataFilesTest, SaveNeverReplacesAFileTheEditorHolds)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "t").MetaSize(16).IdRef(4, 0);
+    map.AddTag("bitm", "end").MetaSize(4);
+    Open(map);
+    const std::string mapBefore = MapBytes();
+    LogEntry("\tbefore\n");
+    const std::string logBefore = ReadFileBytes("Log.txt");
+    std::filesystem::create_hard_link("test.map", "x.data");
+    struct Case {
+        CString name;
+        std::string message;
+    } cases[] = {
+        {"Log.txt", "The file 'Log.txt' is open in the editor as 'Log.txt'. Metadata was not saved."},
+        {"./test.map", "The file './test.map' is open in the editor as 'test.map'. Metadata was not saved."},
+        {"x", "The file 'x.data' is open in the editor as 'test.map'. Metadata was not saved."},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        EXPECT_FALSE(Save(c.name, 0)) << c.name.Bytes();
+        EXPECT_EQ(messages, std::vector<std::string> {c.message});
+    }
+    EXPECT_EQ(MapBytes(), mapBefore);
+    EXPECT_EQ(ReadFileBytes("Log.txt").substr(0, logBefore.size()), logBefore);
+    EXPECT_FALSE(std::filesystem::exists("x"));
+    EXPECT_FALSE(std::filesystem::exists("Log.txt.data"));
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+// A file system that fills up under the save (a file-size limit in a
+// child process): at the metadata file, or at the data file after the
+// metadata file was complete. Either way the older pair is left whole and
+// no temporary stays beside it.
+TEST_F(MetadataFilesTest, AFailedSaveLeavesTheOlderPairWhole)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "t").MetaSize(48).IdRef(4, 0);
+    map.AddTag("bitm", "end").MetaSize(4);
+    Open(map);
+    const std::string olderMeta("old\x78\0meta", 10), olderData = kHeadTop + "old\r\nbitm\r\n\r\n\r\n10\r\n";
+    for (rlim_t limit : {20, 80}) {
+        SCOPED_TRACE(limit);
+        WriteFileBytes("old", olderMeta);
+        WriteFileBytes("old.data", olderData);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size {limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            int code = 0;
+            {
+                std::vector<std::string> told;
+                const bool saved = SaveMetadataPair("old", 0, [&](const CString& text) { told.push_back(text.Bytes()); });
+                const std::string expected = limit == 20 ? "The metadata file 'old'" : "The data file 'old.data'";
+                if (saved || told.size() != 1 ||
+                    told[0] != expected + " could not be written. Metadata was not saved; the files of that name are "
+                                          "as they were.")
+                    code = 1;
+            }
+            g_DataFile.Close();
+            g_MetaFile.Close();
+            ::_exit(code);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(ReadFileBytes("old"), olderMeta);
+        EXPECT_EQ(ReadFileBytes("old.data"), olderData);
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+}
+
+TEST_F(MetadataFilesTest, InjectNamesAFolderAndOnlyReadsThePair)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "a").MetaSize(16);
+    map.AddTag("bitm", "end").MetaSize(4);
+    const MapLayout layout = Open(map);
+    const std::string head = kHeadTop + "a\r\nbitm\r\n\r\n\r\n8\r\n";
+    std::filesystem::create_directory("f");
+    WriteFileBytes("f.data", head);
+    WriteFileBytes("g", std::string(8, '\x78'));
+    std::filesystem::create_directory("g.data");
+    const std::string no = " Injection will not occur.";
+    EXPECT_FALSE(Inject("f", 0));
+    EXPECT_FALSE(Inject("g", 0));
+    EXPECT_EQ(messages, (std::vector<std::string> {"The metadata file 'f' is a folder, not a file." + no,
+                                                   "The data file 'g.data' is a folder, not a file." + no}));
+
+    // A read-only pair is injected: the data file is opened for reading.
+    std::filesystem::remove("g.data");
+    WriteFileBytes("g.data", head);
+    std::filesystem::permissions("g", std::filesystem::perms::owner_read);
+    std::filesystem::permissions("g.data", std::filesystem::perms::owner_read);
+    messages.clear();
+    EXPECT_TRUE(Inject("g", 0));
+    EXPECT_EQ(messages, std::vector<std::string> {"Inject completed successfully."});
+    EXPECT_EQ(MapBytes().substr(layout.metaOffsets[0], 8), std::string(8, '\x78'));
+    EXPECT_EQ(ReadFileBytes("g.data"), head);
 }
 
 } // namespace

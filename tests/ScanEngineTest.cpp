@@ -8,6 +8,7 @@
 #include "tests/support/MapBuilder.h"
 #include "tests/support/ReferenceOracle.h"
 #include "tests/support/TestEnvironment.h"
+#include "platform/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -392,10 +393,24 @@ TEST_F(ScanEngine, TempMetaHoldsTheLastNumberShown)
     m_in.switches = {};
     m_in.switches.shorts = true;
     Scan(std::string("\xEE\x09x\x21x", 5));
-    EXPECT_EQ(ReadFileBytes(PathOf("Temp.meta")), "33\r\n");
-    std::filesystem::remove(PathOf("Temp.meta"));
-    Scan(Filler(8));  // no number shown: the scratch file is not touched
+    const std::string scratch = ScratchFilePath("Temp.meta").Bytes();
+    EXPECT_EQ(ReadFileBytes(scratch), "33\r\n");
     EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.meta")));
+    std::filesystem::remove(scratch);
+    Scan(Filler(8));  // no number shown: the scratch file is not touched
+    EXPECT_FALSE(std::filesystem::exists(scratch));
+
+    // The log held open under the scratch file's name keeps its bytes, and
+    // the scan says why the scratch file was not written.
+    OpenTestLog();
+    g_LogFile << "kept\n";
+    std::filesystem::create_hard_link(PathOf("Log.txt"), scratch);
+    const ScanResult result = Scan(std::string("\xEE\x09x\x21x", 5));
+    ASSERT_FALSE(result.messages.empty());
+    EXPECT_EQ(result.messages.back(),
+              "The file '" + scratch + "' is open in the editor as 'Log.txt'. The scratch file was not written.");
+    EXPECT_EQ(ReadFileBytes(PathOf("Log.txt")), "kept\r\n");
+    std::filesystem::remove(scratch);
 }
 
 class ScanTagMetadataTest : public WorkDirTest {

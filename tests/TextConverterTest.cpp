@@ -1,6 +1,8 @@
 // The text converter's operations and the two free functions beside it.
 #include "tests/support/TestEnvironment.h"
 #include "tools/TextConverter.h"
+#include "map/MapState.h"
+#include "platform/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -149,16 +151,29 @@ TEST_F(TextConverterFile, SetFloatGoesThroughTempTxt)
     CTextConverter converter;
     converter.SetFloat(0.5f);
     EXPECT_EQ(converter.GetText(), "0.5");
-    EXPECT_EQ(ReadFileBytes(PathOf("temp.txt")), "0.5\r\n");
+    const std::string scratch = ScratchFilePath("temp.txt").Bytes();
+    EXPECT_EQ(ReadFileBytes(scratch), "0.5\r\n");
+    EXPECT_FALSE(std::filesystem::exists(PathOf("temp.txt")));
     converter.SetFloat(1234567.0f);
     EXPECT_EQ(converter.GetText(), "1.23457e+006");
     EXPECT_FALSE(g_TempTextFile.IsOpen());
 
     // A folder in the file's place: nothing to read, an empty text.
-    std::filesystem::remove(PathOf("temp.txt"));
-    std::filesystem::create_directory(PathOf("temp.txt"));
+    std::filesystem::remove(scratch);
+    std::filesystem::create_directory(scratch);
     converter.SetFloat(2.0f);
     EXPECT_EQ(converter.GetText(), "");
+    std::filesystem::remove(scratch);
+
+    // A map open under the scratch file's name is never truncated.
+    WriteFileBytes(PathOf("t.map"), "x\x78");
+    std::filesystem::create_hard_link(PathOf("t.map"), scratch);
+    ASSERT_TRUE(g_MapFile.Open("t.map", CFileStream::kMapFile));
+    converter.SetFloat(0.5f);
+    EXPECT_EQ(converter.GetText(), "");
+    EXPECT_EQ(ReadFileBytes(PathOf("t.map")), "x\x78");
+    g_MapFile.Close();
+    std::filesystem::remove(scratch);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "platform/FileReplacement.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
 
@@ -53,16 +54,18 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
     if (dlg.DoModal() != IDOK) return;
     g_strMetaFileName = dlg.GetFileName();
 
-    // Creating the export file empties it: were it a map the editor has
-    // open, the map would be lost and the copy read from an empty file.
-    if (g_MapFile.IsSameFile(g_strMetaFileName) || g_InputMapFile.IsSameFile(g_strMetaFileName)) {
-        ShowMessage("The file '" + g_strMetaFileName + "' is a map open in the editor. Nothing was exported.");
-        return;
-    }
-
+    // The copy goes to a temporary beside the chosen file and replaces it
+    // only when complete on disk: a failure leaves an older file whole, and
+    // a file the editor holds open (a map, the log) is never replaced.
     CFileStream exportFile;
-    if (!exportFile.Open(g_strMetaFileName, CFileStream::kWriteBinaryNew)) {
-        ShowMessage("Could not open the file '" + g_strMetaFileName + "' for writing.");
+    CFileReplacement replacement;
+    if (!replacement.Begin(exportFile, g_strMetaFileName, CFileStream::kWriteBinaryNew)) {
+        if (replacement.LastFailure() == CFileReplacement::Failure::HeldOpen)
+            ShowMessage(HeldOpenText(g_strMetaFileName, replacement.HeldFileName()) + " Nothing was exported.");
+        else if (replacement.LastFailure() == CFileReplacement::Failure::Folder)
+            ShowMessage("The file '" + g_strMetaFileName + "' is a folder. Nothing was exported.");
+        else
+            ShowMessage("Could not open the file '" + g_strMetaFileName + "' for writing.");
         return;
     }
 
@@ -73,26 +76,20 @@ void CExportDialog::ExportStretch(int64_t offset, int64_t length)
         g_MapFile.SeekRead(offset + copied);
         const int64_t got = g_MapFile.Read(buffer.data(), piece);
         if (got > 0 && !exportFile.Write(buffer.data(), got)) {
-            exportFile.Close();
             ReportWriteFailure(g_strMetaFileName);
             return;
         }
         copied += std::max<int64_t>(got, 0);
         if (got < piece) break;
     }
-    const bool readFailed = g_MapFile.ReadError();
-    // Exported means on the disk: the flush and the close are checked.
-    const bool synced = exportFile.Sync();
-    if (!exportFile.Close() || !synced) {
-        ReportWriteFailure(g_strMetaFileName);
+    if (g_MapFile.ReadError()) {
+        // A copy cut short by a failed read never replaces an older file.
+        replacement.Discard();
+        ShowMessage(FileReadFailedText(g_strMapFileName) + " Nothing was exported.");
         return;
     }
-    if (readFailed) {
-        CString message;
-        message.Format("%s '%s' holds only %lld of the %lld bytes to export.",
-                       FileReadFailedText(g_strMapFileName).GetString(), g_strMetaFileName.GetString(),
-                       static_cast<long long>(copied), static_cast<long long>(length));
-        ShowMessage(message);
+    if (!replacement.Finish() || CommitReplacements({&replacement}) != nullptr) {
+        ReportWriteFailure(g_strMetaFileName);
         return;
     }
     if (copied < length) {

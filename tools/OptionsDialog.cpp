@@ -1,6 +1,7 @@
 #include "tools/OptionsDialog.h"
 
 #include "map/HexCodec.h"
+#include "platform/FileReplacement.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
 
@@ -59,14 +60,18 @@ void COptionsDialog::OnChooseListColor()
 void COptionsDialog::OnSave()
 {
     // The members as they stand: what is typed into the edits is not saved.
-    if (!m_settingsFile.Open(kSettingsFileName, CFileStream::kScratchText)) {
-        ReportWriteFailure(kSettingsFileName);
+    // Written beside the settings file and renamed over it when complete,
+    // so that a failure leaves the older file whole.
+    CFileReplacement replacement;
+    if (!replacement.Begin(m_settingsFile, kSettingsFileName, CFileStream::modeWrite | CFileStream::modeTruncate)) {
+        if (replacement.LastFailure() == CFileReplacement::Failure::HeldOpen)
+            ShowMessage(HeldOpenText(kSettingsFileName, replacement.HeldFileName()) + " The settings were not saved.");
+        else
+            ReportWriteFailure(kSettingsFileName);
         return;
     }
     m_settingsFile << "Travik settings file - init information stored here." << "\n";
     m_settingsFile << static_cast<unsigned>(HexToInt(m_strTreeColor)) << "\n";
     m_settingsFile << static_cast<unsigned>(HexToInt(m_strListColor)) << "\n";
-    bool failed = m_settingsFile.Fail() || !m_settingsFile.Sync();
-    if (!m_settingsFile.Close()) failed = true;
-    if (failed) ReportWriteFailure(kSettingsFileName);
+    if (!replacement.Finish() || CommitReplacements({&replacement}) != nullptr) ReportWriteFailure(kSettingsFileName);
 }

@@ -1,6 +1,7 @@
 #include "tools/TextConverter.h"
 
 #include "map/HexCodec.h"
+#include "platform/ScratchFolder.h"
 
 #include <climits>
 #include <cmath>
@@ -185,7 +186,7 @@ void CTextConverter::SetFloat(float value)
 {
     // As FloatToText does it, through "temp.txt": when the file cannot be
     // used the token read is empty, and so is the text.
-    g_TempTextFile.Open("temp.txt", CFileStream::kScratchText);
+    g_TempTextFile.Open(ScratchFilePath("temp.txt"), CFileStream::kScratchText);
     CString token;
     if (g_TempTextFile.IsOpen()) {
         g_TempTextFile.SetPrecision(6);
