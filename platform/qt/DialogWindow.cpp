@@ -1045,16 +1045,21 @@ int DialogWindow::WidenTrees(std::vector<QRect>& places, int clientWidth) const
     const QScreen* screen = QGuiApplication::primaryScreen();
     // Room for the window's frame beside the client area.
     const int screenWidth = screen ? screen->availableGeometry().width() - 16 : clientWidth;
+    const int room = std::max(0, screenWidth - clientWidth);
     const int needed = TreeWidthForEntries();
+    long long wanted = 0;
+    for (size_t tree : trees) wanted += std::max(0, needed - places[tree].width());
     for (size_t tree : trees) {
-        const int extra = std::min(needed - places[tree].width(), screenWidth - clientWidth);
+        // A screen too narrow for all shares its room among the trees.
+        long long extra = std::max(0, needed - places[tree].width());
+        if (wanted > room) extra = extra * room / wanted;
         if (extra <= 0) continue;
         const int edge = places[tree].left() + places[tree].width();
         for (QRect& place : places) {
-            if (place.left() >= edge) place.translate(extra, 0);
-            else if (place.left() + place.width() >= edge) place.setWidth(place.width() + extra);
+            if (place.left() >= edge) place.translate(static_cast<int>(extra), 0);
+            else if (place.left() + place.width() >= edge) place.setWidth(place.width() + static_cast<int>(extra));
         }
-        clientWidth += extra;
+        clientWidth += static_cast<int>(extra);
     }
     return clientWidth;
 }

@@ -165,6 +165,7 @@ TEST_F(MainWindowTest, TheMessageBoxAndTheAboutBoxOpenAndCloseWithEnterAndEsc)
             auto* text = dynamic_cast<QTextEdit*>(box->ControlWidget(IDC_MESSAGE));
             EXPECT_EQ(text->toPlainText(), QStringLiteral("You must open a map before using Direct Inject."));
             EXPECT_TRUE(text->isReadOnly());
+            EXPECT_EQ(box->focusWidget(), box->ControlWidget(IDCANCEL)); // its only button, not the text
             PressKey(*box, key);
             return true;
         });
