@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, quietly when they are present.
 set -euo pipefail
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
-          libgl-dev fonts-dejavu-core)
+          libgl-dev fonts-dejavu-core
+          xvfb openbox xdotool wmctrl x11-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -20,8 +20,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBlock>
@@ -127,11 +129,32 @@ QString WithoutMnemonic(const QString& text)
     return plain;
 }
 
+// A wrapped caption drawn as the style draws a button's own: its mnemonic
+// letter underlined where the style underlines shortcuts. The label's text
+// stays the caption as read (without the marking '&'); the property holds
+// what is drawn.
+class WrappedCaption : public QLabel {
+public:
+    using QLabel::QLabel;
+    static constexpr const char* kMnemonicText = "travikMnemonicText";
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
+        const int flags = static_cast<int>(alignment()) | Qt::TextWordWrap |
+                          (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
+        style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(),
+                              property(kMnemonicText).toString(), foregroundRole());
+    }
+};
+
 // Qt's button caption cannot wrap, so a caption that may is a label inside
 // the button that leaves every click to the button.
 QLabel* NewWrappingCaption(QAbstractButton* button, Qt::Alignment alignment)
 {
-    auto* label = new QLabel(button);
+    auto* label = new WrappedCaption(button);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment);
@@ -145,6 +168,8 @@ void ShowCaption(QAbstractButton* button, QLabel* wrappingCaption, const QString
 {
     if (wrappingCaption) {
         wrappingCaption->setText(WithoutMnemonic(text));
+        wrappingCaption->setProperty(WrappedCaption::kMnemonicText, text);
+        wrappingCaption->update();
         button->setText(QString());
         button->setShortcut(QKeySequence::mnemonic(text));
     } else {
@@ -396,12 +421,37 @@ private:
     bool m_paletteSet = false;
 };
 
+// A line edit that the dialog opens on selects its text for typing over
+// and keeps showing it from its start.
+class OpeningLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    void FocusOnOpening()
+    {
+        m_opening = true;
+        setFocus(Qt::OtherFocusReason);
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusInEvent(event);
+        if (!m_opening) return;
+        m_opening = false;
+        const int length = static_cast<int>(text().size());
+        setSelection(length, -length);
+    }
+
+private:
+    bool m_opening = false;
+};
+
 class LineEditView : public EditView<QLineEdit> {
 public:
     LineEditView(DialogWindow& window, int index, const ControlTemplate& control, QWidget* parent)
         : EditView(window, index)
     {
-        m_edit = new QLineEdit(parent);
+        m_edit = new OpeningLineEdit(parent);
         m_widget = m_edit;
         m_edit->setFrame(Framed(control));
         if (Has(control, ctl::Centre)) m_edit->setAlignment(Qt::AlignHCenter);
@@ -586,6 +636,7 @@ public:
         if (!Framed(control)) m_view->setFrameStyle(QFrame::NoFrame);
         QObject::connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, m_view,
                          [this](const QItemSelection& selected, const QItemSelection&) { UserSelected(selected); });
+        QObject::connect(m_model, &QAbstractItemModel::modelAboutToBeReset, m_view, [this] { SavePlace(); });
     }
 
     QTreeView* View() const { return m_view; }
@@ -595,7 +646,7 @@ protected:
     void Show(CWnd& model) override
     {
         auto& tree = static_cast<CTreeCtrl&>(model);
-        m_model->Sync(tree);
+        if (m_model->Sync(tree) && m_model->rowCount() > 0) RestorePlace();
 
         COLORREF background = tree.GetBkColor();
         if (background != m_shownBackground || !m_backgroundSet) {
@@ -623,6 +674,84 @@ protected:
     }
 
 private:
+    // An item by the rows and texts of the items on the way to it.
+    struct Path {
+        std::vector<std::pair<int, QString>> steps;
+    };
+
+    static Path PathOf(QModelIndex index)
+    {
+        Path path;
+        for (; index.isValid(); index = index.parent()) path.steps.emplace_back(index.row(), index.data().toString());
+        std::reverse(path.steps.begin(), path.steps.end());
+        return path;
+    }
+
+    // The item of the new tree at the old one's place: at each level the
+    // child with the same text (first at the same row), else the child at
+    // the same row, as a renamed tag keeps its place among its siblings.
+    QModelIndex Find(const Path& path) const
+    {
+        QModelIndex at;
+        for (const auto& [row, text] : path.steps) {
+            const int rows = m_model->rowCount(at);
+            QModelIndex next;
+            if (row < rows && m_model->index(row, 0, at).data().toString() == text) next = m_model->index(row, 0, at);
+            for (int r = 0; !next.isValid() && r < rows; ++r)
+                if (m_model->index(r, 0, at).data().toString() == text) next = m_model->index(r, 0, at);
+            if (!next.isValid() && row < rows) next = m_model->index(row, 0, at);
+            if (!next.isValid()) return {};
+            at = next;
+        }
+        return at;
+    }
+
+    // A tree that is about to be loaded anew: where the user is in it. The
+    // place of a tree shown empty (cleared before it is filled again) waits
+    // for the tree that follows.
+    void SavePlace()
+    {
+        if (m_model->rowCount() == 0) return;
+        m_open.clear();
+        std::vector<QModelIndex> pending;
+        for (int r = m_model->rowCount() - 1; r >= 0; --r) pending.push_back(m_model->index(r, 0));
+        while (!pending.empty()) {
+            QModelIndex index = pending.back();
+            pending.pop_back();
+            if (!m_view->isExpanded(index)) continue;
+            m_open.push_back(PathOf(index));
+            for (int r = m_model->rowCount(index) - 1; r >= 0; --r) pending.push_back(m_model->index(r, 0, index));
+        }
+        QModelIndex current = m_view->selectionModel()->currentIndex();
+        m_workedOn = current.isValid() ? std::optional<Path>(PathOf(current)) : std::nullopt;
+    }
+
+    // Opens again what the user had open and scrolls the item worked on
+    // into view, without selecting it: a selection is the user's command.
+    // Top-level items whose children are all leaves are groups of results
+    // (a scan's): they open to show what they hold.
+    void RestorePlace()
+    {
+        for (const Path& path : m_open)
+            if (QModelIndex index = Find(path); index.isValid()) m_view->expand(index);
+        for (int r = 0; r < m_model->rowCount(); ++r) {
+            QModelIndex group = m_model->index(r, 0);
+            const int children = m_model->rowCount(group);
+            bool leaves = children > 0;
+            for (int c = 0; leaves && c < children; ++c) leaves = !m_model->hasChildren(m_model->index(c, 0, group));
+            if (leaves) m_view->expand(group);
+        }
+        if (m_workedOn) {
+            if (QModelIndex index = Find(*m_workedOn); index.isValid()) {
+                for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) m_view->expand(up);
+                m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+                m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+            }
+        }
+        m_open.clear();
+        m_workedOn.reset();
+    }
+
     void UserSelected(const QItemSelection& selected)
     {
         if (Showing()) return;
@@ -641,6 +770,8 @@ private:
 
     TemplateTreeView* m_view = nullptr;
     TreeModel* m_model = nullptr;
+    std::vector<Path> m_open;        // expanded before the last reload
+    std::optional<Path> m_workedOn;  // the current item before it
     COLORREF m_shownBackground = 0;
     bool m_backgroundSet = false;
 };
@@ -747,13 +878,17 @@ void DialogWindow::Build()
 {
     const DialogTemplate& dialogTemplate = *m_dialog.GetTemplate();
 
-    // The title bar offers what the template has and nothing more. A window
-    // with an owner is modal above it: minimised alone it would leave its
-    // owner blocked with nothing on the screen to bring it back, so only the
-    // program's top window (which takes its dialogs with it) minimises.
+    // The program's top window offers what its template has. A window with
+    // an owner is a dialog, transient for its owner and modal above it:
+    // minimised alone it would leave its owner blocked with nothing on the
+    // screen to bring it back, and a dialog keeps its size, so it asks for
+    // neither box. It always asks for a close box, which window managers
+    // honour only when the decoration hints name it: a desktop user closes
+    // a dialog there as with Esc (see closeEvent).
     const bool owned = parentWidget() != nullptr;
     Qt::WindowFlags flags = (owned ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (dialogTemplate.style & dlg::SystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (owned) flags |= Qt::WindowCloseButtonHint;
     if ((dialogTemplate.style & dlg::MinimizeBox) && !owned) flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);
     // The top window is where users scan long trees: it may grow. Dialogs
@@ -786,7 +921,15 @@ void DialogWindow::Build()
     }
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
+    std::vector<QRect> places;
+    places.reserve(dialogTemplate.controls.size());
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        int left = toX(control.rect.x), top = toY(control.rect.y);
+        places.emplace_back(left, top, toX(control.rect.x + control.rect.cx) - left,
+                            toY(control.rect.y + control.rect.cy) - top);
+    }
     m_templateClientSize = QSize(toX(dialogTemplate.cx), toY(dialogTemplate.cy));
+    if (!m_resizable) m_templateClientSize.rwidth() = WidenTrees(places, m_templateClientSize.width());
     if (m_resizable) {
         m_client->setMinimumSize(m_templateClientSize);
         m_client->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -824,9 +967,8 @@ void DialogWindow::Build()
         widget->setProperty("travikControlId", control.id);
         widget->setProperty("travikControlIndex", i);
 
-        int left = toX(control.rect.x), top = toY(control.rect.y);
-        int width = toX(control.rect.x + control.rect.cx) - left;
-        int height = toY(control.rect.y + control.rect.cy) - top;
+        const QRect& place = places[static_cast<size_t>(i)];
+        int left = place.left(), top = place.top(), width = place.width(), height = place.height();
         // A combo box's rectangle reaches down over its dropped list.
         if (control.kind == ControlKind::ComboBox) height = std::min(height, widget->sizeHint().height());
         widget->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
@@ -857,11 +999,69 @@ void DialogWindow::Build()
 
     for (QWidget* widget : findChildren<QWidget*>()) widget->installEventFilter(this);
 
+    // Without a window manager to turn Alt+F4 into a close request, the
+    // window takes the key itself.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(closeKey, &QShortcut::activated, this, [this] { close(); });
     auto* systemMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(systemMenuKey, &QShortcut::activated, this, [this] { PopUpSystemMenu(); });
     m_client->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_client, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopUpSystemMenu(m_client->mapToGlobal(at)); });
+}
+
+namespace {
+// A long tag name of the kind most maps hold, which a tree of tags shows
+// whole without scrolling sideways.
+const char* const kLongCommonEntry = "characters\\floodcombat_human\\floodcombat_human";
+// Levels of a tag under its set's root and class node, each indented.
+constexpr int kTagTreeLevels = 3;
+} // namespace
+
+int DialogWindow::TreeWidthForEntries() const
+{
+    QFontMetrics metrics(font());
+    const int indent = style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, this);
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    // The item's own margins and the frame on both sides.
+    const int margins = 16;
+    return kTagTreeLevels * indent + metrics.horizontalAdvance(QString::fromLatin1(kLongCommonEntry)) + scrollBar +
+           margins;
+}
+
+int DialogWindow::WidenTrees(std::vector<QRect>& places, int clientWidth) const
+{
+    // A tree narrower than its common entries widens, and the dialog with
+    // it: what stands to its right moves over, what spans its right edge
+    // (its group box, a list below it) stretches. From the rightmost tree
+    // leftwards, so each move carries what the trees further right did.
+    const DialogTemplate& dialogTemplate = *m_dialog.GetTemplate();
+    std::vector<size_t> trees;
+    for (size_t i = 0; i < places.size() && i < dialogTemplate.controls.size(); ++i)
+        if (dialogTemplate.controls[i].kind == ControlKind::TreeView) trees.push_back(i);
+    std::sort(trees.begin(), trees.end(),
+              [&places](size_t a, size_t b) { return places[a].left() > places[b].left(); });
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // Room for the window's frame beside the client area.
+    const int screenWidth = screen ? screen->availableGeometry().width() - 16 : clientWidth;
+    const int room = std::max(0, screenWidth - clientWidth);
+    const int needed = TreeWidthForEntries();
+    long long wanted = 0;
+    for (size_t tree : trees) wanted += std::max(0, needed - places[tree].width());
+    for (size_t tree : trees) {
+        // A screen too narrow for all shares its room among the trees.
+        long long extra = std::max(0, needed - places[tree].width());
+        if (wanted > room) extra = extra * room / wanted;
+        if (extra <= 0) continue;
+        const int edge = places[tree].left() + places[tree].width();
+        for (QRect& place : places) {
+            if (place.left() >= edge) place.translate(static_cast<int>(extra), 0);
+            else if (place.left() + place.width() >= edge) place.setWidth(place.width() + static_cast<int>(extra));
+        }
+        clientWidth += static_cast<int>(extra);
+    }
+    return clientWidth;
 }
 
 void DialogWindow::LayOutClient()
@@ -993,8 +1193,41 @@ void DialogWindow::Refresh()
     for (const auto& view : m_views) view->Refresh();
     if (!m_shownOnce) {
         m_shownOnce = true;
-        ApplyFocus();
+        // Where the dialog's own code put the focus it stays.
+        if (m_dialog.GetFocusId() != 0) ApplyFocus();
+        else FocusFirstInput();
     }
+}
+
+void DialogWindow::FocusFirstInput()
+{
+    // As desktop dialogs open: on the first control in tab order that takes
+    // what the user types or picks, else on the first button.
+    QWidget* firstButton = nullptr;
+    for (int i = 0; i < m_dialog.GetControlCount() && static_cast<size_t>(i) < m_views.size(); ++i) {
+        CWnd* control = m_dialog.GetControl(i);
+        QWidget* widget = m_views[static_cast<size_t>(i)]->Widget();
+        if (control == nullptr || widget == nullptr || !widget->isEnabled() || widget->isHidden() ||
+            !(widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        switch (control->GetControlKind()) {
+        case ControlKind::Edit:
+            if (auto* edit = dynamic_cast<CEdit*>(control); edit == nullptr || edit->IsReadOnly()) continue;
+            [[fallthrough]];
+        case ControlKind::ComboBox:
+        case ControlKind::TreeView:
+        case ControlKind::ListView:
+        case ControlKind::CheckBox:
+            if (auto* edit = dynamic_cast<OpeningLineEdit*>(widget)) edit->FocusOnOpening();
+            else widget->setFocus(Qt::OtherFocusReason);
+            return;
+        case ControlKind::PushButton:
+            if (firstButton == nullptr) firstButton = widget;
+            continue;
+        default: continue;
+        }
+    }
+    if (firstButton) firstButton->setFocus(Qt::OtherFocusReason);
 }
 
 void DialogWindow::ApplyFocus()
@@ -1142,9 +1375,17 @@ void DialogWindow::keyPressEvent(QKeyEvent* event)
 
 void DialogWindow::closeEvent(QCloseEvent* event)
 {
-    // The close box is a system command; the dialog decides whether it ends.
+    // The dialog decides whether it ends. Where the template has a system
+    // menu the close box is its Close command; a dialog without one still
+    // takes the window manager's close request (its close box, Alt+F4) as
+    // the user's Esc, so its Cancel handlers run as for Esc.
     event->ignore();
-    Post([this] { m_dialog.PressCloseBox(); });
+    const bool systemMenu = m_dialog.GetSystemMenu(FALSE) != nullptr;
+    const bool owned = parentWidget() != nullptr;
+    Post([this, systemMenu, owned] {
+        if (systemMenu) m_dialog.PressCloseBox();
+        else if (owned) m_dialog.PressEscape();
+    });
 }
 
 void DialogWindow::reject()

@@ -67,10 +67,16 @@ private:
     void Build();
     void BuildMenuBar();
     void ApplyFocus();
+    void FocusFirstInput();
     // The position of the control with this id in the template, or -1.
     int IndexOfControl(int id) const;
     bool HandleKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
     bool HandleMnemonic(const QString& typed, Qt::KeyboardModifiers modifiers);
+    // The width a tree needs to show common tag names whole.
+    int TreeWidthForEntries() const;
+    // Widens the trees of a dialog that keeps its size to that width (within
+    // the screen); returns the client width that makes room for them.
+    int WidenTrees(std::vector<QRect>& places, int clientWidth) const;
     // Places the controls for the client area's size.
     void LayOutClient();
 

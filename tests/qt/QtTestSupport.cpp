@@ -22,6 +22,10 @@ QApplication& TestApplication()
     static char name[] = "travik_qt_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* application = [] {
+        // The offscreen platform's own screen (800 by 600) is smaller than
+        // any desktop the editor is used on: the tests get a desktop's.
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen:configfile=" TRAVIK_TEST_SCREEN_CONFIG));
         auto* app = new QApplication(argc, argv);
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         std::setlocale(LC_NUMERIC, "C"); // as the program does after Qt's start

@@ -170,6 +170,8 @@ TEST_F(ToolDialogsQtTest, TheToolsMenuReachesMapInfoAndBothConverters)
         QLineEdit* name = edit("Map Info", IDC_MAPINFO_MAP_NAME);
         if (name == nullptr) return false;
         EXPECT_EQ(name->text(), QStringLiteral("bloodgulch"));
+        // Opened where typing goes: not on the read-only "Map Filename".
+        EXPECT_EQ(InnermostDialog(Presenter(), "Map Info")->focusWidget(), name);
         EXPECT_EQ(edit("Map Info", IDC_MAPINFO_MAGIC)->text(), QStringLiteral("40000000"));
         EXPECT_TRUE(edit("Map Info", IDC_MAPINFO_MAGIC)->isReadOnly());
         typeInto(name, QStringLiteral("a30"));

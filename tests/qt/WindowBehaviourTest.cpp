@@ -145,11 +145,16 @@ TEST_F(WindowBehaviourTest, TitleBarsOfferOnlyWhatTheTemplateHasAndOwnedWindowsD
     nestedTemplate.caption = "Nested";
     DialogTemplate bareTemplate = ProbeTemplate({}, dlg::Caption);
     bareTemplate.caption = "Bare";
+    INT_PTR bareResult = 0;
+    int bareCancels = 0;
+    size_t bareSystemCommands = 0;
     top.onButton = [&](ProbeDialog&) {
         ProbeDialog nested(nestedTemplate);
         nested.DoModal();
         ProbeDialog bare(bareTemplate);
-        bare.DoModal();
+        bareResult = bare.DoModal();
+        bareCancels = bare.commands[IDCANCEL];
+        bareSystemCommands = bare.systemCommands.size();
     };
     UserScript user;
     user.Then("see the top window's boxes and open a dialog", [&] {
@@ -188,13 +193,18 @@ TEST_F(WindowBehaviourTest, TitleBarsOfferOnlyWhatTheTemplateHasAndOwnedWindowsD
         PressKey(*nested, Qt::Key_Escape);
         return true;
     });
-    user.Then("see a dialog without a system menu", [&] {
+    user.Then("see a dialog without a system menu and close it from the title bar", [&] {
         DialogWindow* bare = Window("Bare");
         if (bare == nullptr) return false;
+        // Only a close box, transient for its owner: the window manager's
+        // close request ends it as Esc does.
         Qt::WindowFlags flags = bare->windowFlags();
-        EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
-                              Qt::WindowSystemMenuHint));
-        PressKey(*bare, Qt::Key_Escape);
+        EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+        EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_EQ(bare->parentWidget(), Presenter().OpenWindows().front());
+        bare->close();
         return true;
     });
     user.Then("close", [&] {
@@ -203,6 +213,9 @@ TEST_F(WindowBehaviourTest, TitleBarsOfferOnlyWhatTheTemplateHasAndOwnedWindowsD
         return true;
     });
     Run(top, user);
+    EXPECT_EQ(bareResult, IDCANCEL);
+    EXPECT_EQ(bareCancels, 1); // through its Cancel handler, as Esc
+    EXPECT_EQ(bareSystemCommands, 0u);
 }
 
 TEST_F(WindowBehaviourTest, AMnemonicLetterWorksWithoutAltUnlessTheFocusTakesLetters)
