@@ -163,7 +163,8 @@ TEST_F(TagControls, NamesAreWrittenInPlaceMovedOrRefused)
     // Longer with the flag clear: not written, and the user is told.
     g_bTagChanged = false;
     Expect().Type(IDC_TAG_NAME, "abcdefgh").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(kLongNameNotWrittenMessage);
+    ExpectMessage("The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
+                  "it to the end of the map. The rest of the tag's entry was saved.");
     Run(1);
     EXPECT_TRUE(SameBytes(FileBytes(), expected));
     EXPECT_TRUE(g_bTagChanged);
@@ -280,7 +281,8 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
             .Click(IDC_UPDATE_NAME_LOCATION)
             .Click(IDC_SAVE_CHANGES)
             .Escape();
-        ExpectMessage(kMovedNameOutOfRangeMessage);
+        ExpectMessage("The new name was not written: at the map's EoF position it would pass the highest offset a "
+                      "map can address. The rest of the tag's entry was saved.");
         Run(2);
         ASSERT_EQ(std::filesystem::file_size(PathOf("test.map")), before.size()) << eof;
         EXPECT_TRUE(SameBytes(FileBytes(), before)) << eof;
@@ -295,7 +297,7 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
     ASSERT_EQ(LoadedTagCount(g_IndexHeader), 3);
     const std::string before = FileBytes();
     Expect().Type(IDC_TYPE1, "weap").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(EntryOutsideMapMessage());
+    ExpectMessage("This tag's index entry lies outside the map file 'test.map'. Nothing was written.");
     Run(2);
     EXPECT_TRUE(SameBytes(FileBytes(), before));
     EXPECT_EQ(user.Problems(), "");
@@ -311,7 +313,8 @@ TEST_F(TagControls, ANameCutByTheEndOfTheMapIsNotLengthenedPastIt)
     const uint32_t name2 = Layout().nameOffsets[2];
     std::string expected = FileBytes();
     Expect().Type(IDC_TAG_NAME, "weaponz").Type(IDC_TYPE1, "item").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(NamePastEndMessage());
+    ExpectMessage("The new name was not written: with its ending zero byte it would pass the end of the map file "
+                  "'test.map'. The rest of the tag's entry was saved.");
     Run(2);
     Put(expected, Layout().entryOffsets[2], "meti");
     EXPECT_TRUE(SameBytes(FileBytes(), expected));
