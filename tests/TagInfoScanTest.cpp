@@ -44,6 +44,11 @@ protected:
         map.AddTag("snd!", "BANG").Identifier(0xE1770000).MetaSize(16);
         // The reference to tag 3 is stored with a 0x78 byte, which reads as zero.
         map.Patch(map.Layout().metaOffsets[2] + 0x8C, "\x78");
+        // 0x78 bytes inside the runs Update Item writes back (between a
+        // reference's class and its identifier, above a reflexive's
+        // two-byte count), which the scanner reads as zero.
+        map.Patch(map.Layout().metaOffsets[2] + 0x14, std::string(8, '\x78'));
+        map.Patch(map.Layout().metaOffsets[2] + 0x52, "\x78\x78");
         Load(map);
         m_block = Layout().metaOffsets[2];
         m_before = FileBytes();
