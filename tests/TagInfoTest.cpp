@@ -303,6 +303,57 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
     EXPECT_EQ(user.Problems(), "");
 }
 
+// A map cut right after tag 2's metadata address takes that field; cut one
+// byte earlier, the entry lies outside it and nothing is written.
+TEST_F(TagControls, AnEntryFieldEndingAtTheEndOfTheFileIsWrittenOnePastIsRefused)
+{
+    for (const uint32_t cut : {0x18u, 0x17u}) {
+        SCOPED_TRACE(cut);
+        MapBuilder map = Xbox3();
+        const uint32_t e2 = map.Layout().entryOffsets[2];
+        map.TruncateAt(e2 + cut);
+        Load(map);
+        std::string expected = FileBytes();
+        Expect().Type(IDC_META_OFFSET, "1234").Click(IDC_SAVE_CHANGES).Escape();
+        if (cut == 0x18u) {
+            Put(expected, e2 + 0x14, Le32(0x1234 + Layout().magic));
+        } else {
+            ExpectMessage("This tag's index entry lies outside the map file 'test.map'. Nothing was written.");
+        }
+        Run(2);
+        EXPECT_TRUE(SameBytes(FileBytes(), expected));
+        EXPECT_EQ(g_bTagChanged, cut == 0x18u);
+        g_bTagChanged = false;
+        EXPECT_EQ(user.Problems(), "");
+    }
+}
+
+// Typed back to the loaded text after a save, a field differs from what
+// the map now holds and is written again.
+TEST_F(TagControls, AFieldTypedBackAfterASaveIsWrittenAgain)
+{
+    MapBuilder map = Xbox3();
+    Load(map);
+    const std::string before = FileBytes();
+    const CString offset = IntToHex(static_cast<int32_t>(Layout().metaOffsets[1]));
+    std::string afterFirst;
+    Expect()
+        .Type(IDC_META_OFFSET, "1234")
+        .Type(IDC_TYPE1, "weap")
+        .Type(IDC_TAG_NAME, "levels\\test\\obj")
+        .Click(IDC_SAVE_CHANGES)
+        .Inspect([&](CDialog&) { afterFirst = FileBytes(); })
+        .Type(IDC_META_OFFSET, offset)
+        .Type(IDC_TYPE1, "obje")
+        .Type(IDC_TAG_NAME, "levels\\test\\object")
+        .Click(IDC_SAVE_CHANGES)
+        .Escape();
+    Run(1);
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_FALSE(SameBytes(afterFirst, before));
+    EXPECT_TRUE(SameBytes(FileBytes(), before));
+}
+
 TEST_F(TagControls, ANameCutByTheEndOfTheMapIsNotLengthenedPastIt)
 {
     // The last name is cut to "weapons": a new name of the same length
