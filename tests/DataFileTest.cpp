@@ -172,6 +172,13 @@ TEST_F(DataFileTest, HeaderGivesTheSizeOnLineSevenOrSaysWhyNot)
         {top + "n\r\na\r\n", DataFileHeaderStatus::NoSize, 0, ""},
         {"", DataFileHeaderStatus::NoSize, 0, ""},
         {top + "n\r\na\r\nb\r\nc\r\n8", DataFileHeaderStatus::Complete, 8, ""},
+        // Line 7 holds at most 64 characters, the number at most 19 digits.
+        {top + "n\r\na\r\nb\r\nc\r\n" + std::string(61, ' ') + "123\nX|", DataFileHeaderStatus::Complete, 123, "X"},
+        {top + "n\r\na\r\nb\r\nc\r\n" + std::string(62, ' ') + "123\nX|", DataFileHeaderStatus::NoSize, 0, ""},
+        {top + "n\r\na\r\nb\r\nc\r\n0000000000000000042\r\n", DataFileHeaderStatus::Complete, 42, ""},
+        {top + "n\r\na\r\nb\r\nc\r\n00000000000000000042\r\n", DataFileHeaderStatus::NoSize, 0, ""},
+        {top + "n\r\na\r\nb\r\nc\r\n-0000000000000000042\r\n", DataFileHeaderStatus::NegativeSize, -42, ""},
+        {top + "n\r\na\r\nb\r\nc\r\n9999999999999999999\r\n", DataFileHeaderStatus::Complete, INT64_MAX, ""},
     };
     for (const Case& c : cases) {
         WriteFileBytes("h.data", c.text);
@@ -213,7 +220,8 @@ TEST_F(DataFileTest, ReaderTakesRecordsApartAndRecognisesKindsByContainment)
 TEST_F(DataFileTest, ReaderNeverGuessesAPositionAndAlwaysComesToTheEnd)
 {
     const std::string good = "\r\nLoneID|8|n|c|\r\n";
-    const std::string longName(kMaxTagNameLength + 1, 'n');
+    const std::string longName(5001, 'n');
+    const std::string joined5000 = std::string(4901, 'a') + "|" + std::string(98, 'b');
     struct Case {
         std::string text;
         std::vector<std::string> steps;
@@ -226,6 +234,17 @@ TEST_F(DataFileTest, ReaderNeverGuessesAPositionAndAlwaysComesToTheEnd)
         {"Reflexive|4|4294967296|" + good, {"!", "L 8 [n] [c]"}},
         {"LoneID|2147483648|n|c|" + good, {"!", "L 8 [n] [c]"}},
         {"LoneID|-2147483648|n|c|" + good, {"L -2147483648 [n] [c]", "L 8 [n] [c]"}},
+        {"LoneID|2147483647|n|c|" + good, {"L 2147483647 [n] [c]", "L 8 [n] [c]"}},
+        {"LoneID|-2147483649|n|c|" + good, {"!", "L 8 [n] [c]"}},
+        {"LoneID|0000000000000000012|n|c|" + good, {"L 12 [n] [c]", "L 8 [n] [c]"}},
+        {"LoneID|00000000000000000012|n|c|" + good, {"!", "L 8 [n] [c]"}},
+        {"Reflexive|4|-2147483648|" + good, {"R 4 2147483648", "L 8 [n] [c]"}},
+        {"Reflexive|4|-2147483649|" + good, {"!", "L 8 [n] [c]"}},
+        {"Reflexive|4|0000000004294967295|" + good, {"R 4 4294967295", "L 8 [n] [c]"}},
+        {"Reflexive|4|00000000004294967295|" + good, {"!", "L 8 [n] [c]"}},
+        // A name holding '|' is joined back up to 5000 characters in all.
+        {"LoneID|4|" + joined5000 + "|c|" + good, {"L 4 [" + joined5000 + "] [c]", "L 8 [n] [c]"}},
+        {"LoneID|4|" + joined5000 + "b|c|" + good, {"!", "L 8 [n] [c]"}},
         // A Reflexive record with a field too many.
         {"Reflexive|4|5|6|" + good, {"!", "L 8 [n] [c]"}},
         // Fields over their limits: a kind, a position, a name.

@@ -2,6 +2,7 @@
 // each inject, "Temp.data", the messages and the log lines in order.
 #include "tests/DirectInjectFixture.h"
 
+#include "directinject/DirectInject.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "platform/ScratchFolder.h"
@@ -460,6 +461,62 @@ TEST_F(DirectInjectTest, AMapThatIsTheScratchFileIsNeverEmptied)
     EXPECT_EQ(user.Problems(), "");
     // Nothing of the inject's lands beside the maps.
     EXPECT_FALSE(std::filesystem::exists(PathOf("Temp.data")));
+}
+
+} // namespace
+
+namespace {
+
+// A source of 1,000,000 bytes fits the working buffer, one byte more does
+// not; a target block ending exactly at the end of the open map takes the
+// injection, one byte longer runs past it.
+TEST_F(DirectInjectTest, SizesAndTheMapsEndArePinnedAtTheirExactEdges)
+{
+    std::vector<CString> told;
+    auto tell = [&](const CString& text) { told.push_back(text); };
+    auto inject = [&](int32_t size) {
+        told.clear();
+        g_InputTags[0].m_nMetaSize = size;
+        g_Tags[0].m_nMetaSize = size;
+        DirectInjectTag(0, 0, tell);
+        return told.empty() ? CString() : told.back();
+    };
+
+    MapBuilder big = MapBuilder::Xbox();
+    big.AddTag("weap", "target").MetaSize(1000000);
+    big.AddTag("obje", "end");
+    OpenMap(big);
+    MapBuilder bigSource = MapBuilder::Pc();
+    bigSource.AddTag("weap", "source").MetaSize(1000000).Bytes(0x20, "\x78\x5A\x78");
+    bigSource.AddTag("obje", "end");
+    OpenBuiltInputMap(bigSource, "second.map");
+    LoadInputMap(nullptr);
+    ASSERT_EQ(g_InputTags[0].m_nMetaSize, 1000000);
+    EXPECT_EQ(inject(1000000), "Direct inject completed successfully.");
+    std::string openBytes = ReadFileBytes(PathOf("open.map"));
+    EXPECT_EQ(inject(1000001), "The metadata size of the source tag (1000001 bytes) is outside 0 to 1000000 bytes. "
+                               "Nothing was injected.");
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
+    CloseInputMapFile();
+    CloseMapFile();
+
+    MapBuilder small = MapBuilder::Xbox();
+    small.AddTag("weap", "target").MetaSize(0x40);
+    small.AddTag("obje", "end");
+    const MapLayout layout = OpenMap(small);
+    MapBuilder smallSource = MapBuilder::Pc();
+    smallSource.AddTag("weap", "source").MetaSize(0x200);
+    smallSource.AddTag("obje", "end");
+    OpenBuiltInputMap(smallSource, "second.map");
+    LoadInputMap(nullptr);
+    const int32_t toEnd = static_cast<int32_t>(layout.fileSize - layout.metaOffsets[0]);
+    openBytes = ReadFileBytes(PathOf("open.map"));
+    EXPECT_EQ(inject(toEnd + 1),
+              "The target tag's metadata runs past the end of the map file 'open.map'. Nothing was injected.");
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")), openBytes);
+    EXPECT_EQ(inject(toEnd), "Direct inject completed successfully.");
+    EXPECT_EQ(ReadFileBytes(PathOf("open.map")).size(), openBytes.size());
+    EXPECT_EQ(user.Problems(), "");
 }
 
 } // namespace

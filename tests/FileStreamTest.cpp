@@ -262,11 +262,15 @@ TEST(NumberText, GeneralFormIgnoresTheProcessLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = previous ? previous : "C";
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+    int tried = 0;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
         if (!std::setlocale(LC_NUMERIC, name)) continue;
+        ++tried;
         EXPECT_EQ(FormatGeneralNumber(0.5), "0.5") << name;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+    if (tried == 0) GTEST_SKIP() << "no locale with a decimal comma is installed (e.g. de_DE.UTF-8), so the "
+                                    "process locale cannot be shown to be ignored";
 }
 
 TEST(TimeText, TwentyFourCharactersWithBlankPaddedDay)

@@ -126,6 +126,68 @@ TEST_F(MapInfoTest, EachNumberFieldIsWrittenLittleEndianAtItsWidth)
     }
 }
 
+// Every byte beside a field holds 0x78 or another non-zero byte, so a
+// write wider than the field, or one a byte off, shows in the file.
+TEST_F(MapInfoTest, FieldsWithBusyNeighboursChangeOnlyTheirOwnBytes)
+{
+    MapBuilder map = InfoMap();
+    map.Patch(0x00, "daeh").Patch(0x06, "\x78\x5A")
+        .Patch(0x0C, "\x78\xA5\x78\x5A")
+        .Patch(0x14, std::string(12, '\x78'))
+        .Patch(0x62, "\x5A\x78")
+        .Patch(0x64, std::string(0x20, '\x78'))
+        .Patch(0x804, "\x78\x11\x78\x22\x78\x33\x78\x44")
+        .Patch(0x80E, "\x78\x5A")
+        .Patch(0x810, "\x78\x78\x78\x78");
+    struct Case {
+        const char* what;
+        int id;
+        CString typed;
+        uint32_t at;
+        std::string bytes;
+    } cases[] = {
+        {"version", IDC_MAPINFO_VERSION, "6", 0x04, std::string("\x06\0", 2)},
+        {"EoF position", IDC_MAPINFO_EOF_POSITION, "1", 0x08, std::string("\x01\0\0\0", 4)},
+        {"index offset", IDC_MAPINFO_INDEX_OFFSET, "800", 0x10, std::string("\0\x08\0\0", 4)},
+        {"map type", IDC_MAPINFO_MAP_TYPE, "2", 0x60, std::string("\x02\0", 2)},
+        {"index magic", IDC_MAPINFO_INDEX_MAGIC, "1", 0x800, std::string("\x01\0\0\0", 4)},
+        {"tag count", IDC_MAPINFO_TAG_COUNT, "1", 0x80C, std::string("\x01\0", 2)},
+        {"map name", IDC_MAPINFO_MAP_NAME, "ab", 0x20, std::string("ab\0", 3)},
+        {"build date", IDC_MAPINFO_BUILD_DATE, "7", 0x40, std::string("7\0", 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = SaveWith(map, [&](headless::DialogSteps& s) {
+            s.Type(c.id, c.typed).Click(IDC_MAPINFO_SAVE).Escape();
+        });
+        EXPECT_EQ(user.Problems(), "");
+        EXPECT_EQ(MapBytes(), Overwritten(before, c.at, c.bytes));
+    }
+}
+
+// The index header's tag count is the last field: a map that ends right
+// after it takes the save, one byte shorter refuses it whole.
+TEST_F(MapInfoTest, AFieldEndingAtTheEndOfTheFileIsWrittenOnePastIsRefused)
+{
+    MapBuilder fits = InfoMap();
+    fits.TruncateAt(0x80E);
+    std::string before = SaveWith(fits, [](headless::DialogSteps& s) {
+        s.Type(IDC_MAPINFO_MAP_NAME, "abc").Type(IDC_MAPINFO_TAG_COUNT, "2").Click(IDC_MAPINFO_SAVE).Escape();
+    });
+    EXPECT_EQ(EditorMessages(), std::vector<CString> {});
+    EXPECT_EQ(MapBytes(), Overwritten(Overwritten(before, 0x20, std::string("abc\0", 4)), 0x80C, std::string("\x02\0", 2)));
+
+    MapBuilder cut = InfoMap();
+    cut.TruncateAt(0x80D);
+    before = SaveWith(cut, [](headless::DialogSteps& s) {
+        s.Type(IDC_MAPINFO_MAP_NAME, "abc").Type(IDC_MAPINFO_TAG_COUNT, "2").Click(IDC_MAPINFO_SAVE).Escape();
+    });
+    user.ExpectDialog("Message").Escape();
+    EXPECT_EQ(MapBytes(), before);
+    EXPECT_EQ(EditorMessages(),
+              std::vector<CString> {"The map file 'test.map' is too short to hold the changed fields. Nothing was written."});
+}
+
 TEST_F(MapInfoTest, TextFieldsEndWithOneZeroByteAndKeepTheRestOfTheField)
 {
     const std::string name32(32, 'n');

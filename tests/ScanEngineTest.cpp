@@ -264,13 +264,15 @@ TEST_F(ScanEngine, FloatPrecisionThatCannotEndIsRefusedOnce)
     m_in.switches = {};
     m_in.switches.floats = m_in.switches.shorts = true;
     struct Case { float precision; const char* message; };
-    const std::string tooSmall = FloatPrecisionTooSmallMessage().GetString();
+    const char* const notPositive = "The float precision must be a number greater than 0. Floats were not scanned.";
+    const char* const tooSmall =
+        "The float precision is too small: more than 2000000 values would be tried. Floats were not scanned.";
     const Case cases[] = {
-        {0.0f, kFloatPrecisionNotPositiveMessage},
-        {-0.5f, kFloatPrecisionNotPositiveMessage},
-        {std::numeric_limits<float>::quiet_NaN(), kFloatPrecisionNotPositiveMessage},
-        {1e-6f, tooSmall.c_str()},              // stops growing below 100
-        {1e-40f, tooSmall.c_str()},
+        {0.0f, notPositive},
+        {-0.5f, notPositive},
+        {std::numeric_limits<float>::quiet_NaN(), notPositive},
+        {1e-6f, tooSmall},              // stops growing below 100
+        {1e-40f, tooSmall},
         {150.0f, nullptr},                      // above 100: tries nothing, and that is no fault
         {std::numeric_limits<float>::infinity(), nullptr},
     };
@@ -456,20 +458,25 @@ TEST_F(ScanTagMetadataTest, SizesOutsideTheWorkingBufferAreRefused)
     map.AddTag("bitm", "b").MetaSize(32);
     OpenBuiltMap(map);
     LoadOpenMap(nullptr);
-    for (int32_t size : {-4, kWorkingMetadataSize + 1, INT32_MIN}) {
+    const std::pair<int32_t, const char*> sizes[] = {
+        {-4, "The metadata size of this tag (-4 bytes) is not between 0 and 1000000 bytes. The tag was not scanned."},
+        {1000001,
+         "The metadata size of this tag (1000001 bytes) is not between 0 and 1000000 bytes. The tag was not scanned."},
+        {INT32_MIN, "The metadata size of this tag (-2147483648 bytes) is not between 0 and 1000000 bytes. The tag was "
+                    "not scanned."},
+    };
+    for (const auto& [size, message] : sizes) {
         g_Tags[0].m_nMetaSize = size;
         const ScanResult result = ScanTagMetadata(0, AllOn(), 0.5f);
         EXPECT_TRUE(result.refused);
         EXPECT_TRUE(result.items.empty());
         ASSERT_EQ(result.messages.size(), 1u);
-        EXPECT_EQ(result.messages[0], MetadataSizeRefusedMessage(size));
+        EXPECT_EQ(result.messages[0], message);
     }
-    EXPECT_EQ(MetadataSizeRefusedMessage(-4),
-              "The metadata size of this tag (-4 bytes) is not between 0 and 1000000 bytes. The tag was not scanned.");
-    g_Tags[0].m_nMetaSize = kWorkingMetadataSize;  // the largest size that fits is read
+    g_Tags[0].m_nMetaSize = 1000000;  // the largest size that fits is read
     EXPECT_FALSE(ScanTagMetadata(0, AllOn(), 0.5f).refused);
     EXPECT_TRUE(ScanTagMetadata(-1, AllOn(), 0.5f).refused);
-    EXPECT_TRUE(ScanTagMetadata(kMaxTags, AllOn(), 0.5f).refused);
+    EXPECT_TRUE(ScanTagMetadata(5000, AllOn(), 0.5f).refused);
 }
 
 TEST_F(ScanTagMetadataTest, AMapThatEndsEarlyIsScannedAsFarAsItGoes)
@@ -486,7 +493,9 @@ TEST_F(ScanTagMetadataTest, AMapThatEndsEarlyIsScannedAsFarAsItGoes)
     const ScanResult result = ScanTagMetadata(1, shorts, 0.5f);
     EXPECT_FALSE(result.refused);
     ASSERT_GE(result.messages.size(), 1u);
-    EXPECT_EQ(result.messages[0], MetadataShortReadMessage(available, available + 100));
+    const std::string shortRead = "The map file ends after " + std::to_string(available) + " of this tag's " +
+                                  std::to_string(available + 100) + " metadata bytes. Only those bytes were scanned.";
+    EXPECT_EQ(result.messages[0], shortRead.c_str());
     ASSERT_NE(FindItem(result, ScanItemKind::Short, 8), nullptr);
 
     const WorkingMetadata read = ReadWorkingMetadata(g_MapFile, layout.metaOffsets[1], available + 100);

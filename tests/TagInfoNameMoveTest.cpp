@@ -167,7 +167,8 @@ TEST_F(NameMove, TheBoxShowsTheFlagAsItStandsAndNoMoveHappensUnchecked)
         .Type(IDC_TAG_NAME, "weapons\\rifle22")
         .Click(IDC_SAVE_CHANGES)
         .Escape();
-    ExpectMessage(kLongNameNotWrittenMessage);
+    ExpectMessage("The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
+                  "it to the end of the map. The rest of the tag's entry was saved.");
     Run(2);
     EXPECT_EQ(opened, BST_CHECKED);
     EXPECT_EQ(afterSave, BST_UNCHECKED);

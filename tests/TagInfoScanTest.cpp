@@ -44,6 +44,11 @@ protected:
         map.AddTag("snd!", "BANG").Identifier(0xE1770000).MetaSize(16);
         // The reference to tag 3 is stored with a 0x78 byte, which reads as zero.
         map.Patch(map.Layout().metaOffsets[2] + 0x8C, "\x78");
+        // 0x78 bytes inside the runs Update Item writes back (between a
+        // reference's class and its identifier, above a reflexive's
+        // two-byte count), which the scanner reads as zero.
+        map.Patch(map.Layout().metaOffsets[2] + 0x14, std::string(8, '\x78'));
+        map.Patch(map.Layout().metaOffsets[2] + 0x52, "\x78\x78");
         Load(map);
         m_block = Layout().metaOffsets[2];
         m_before = FileBytes();
@@ -158,21 +163,24 @@ TEST_F(TagScanner, TheEnginesMessagesReachTheUser)
         .Click(IDC_FIND_LONEIDS)
         .Click(IDC_SCAN_METADATA)
         .Escape();
-    ExpectMessage(ScanItemLimitMessage(kMaxScanRecords));
-    ExpectMessage(kFloatPrecisionNotPositiveMessage);
+    ExpectMessage("The scan found more than 1000 items. Only the first 1000 are listed.");
+    ExpectMessage("The float precision must be a number greater than 0. Floats were not scanned.");
     Run(1);
     EXPECT_EQ(items, 6u + 1000u);
 
     // A size the working buffer cannot hold is refused; a map that ends
     // inside the block is scanned as far as it goes.
-    g_Tags[0].m_nMetaSize = kWorkingMetadataSize + 1;
+    g_Tags[0].m_nMetaSize = 1000001;
     Expect().Click(IDC_SCAN_METADATA).Escape();
-    ExpectMessage(MetadataSizeRefusedMessage(kWorkingMetadataSize + 1));
+    ExpectMessage(
+        "The metadata size of this tag (1000001 bytes) is not between 0 and 1000000 bytes. The tag was not scanned.");
     Run(0);
     const int32_t toEnd = static_cast<int32_t>(Layout().fileSize - Layout().metaOffsets[2]);
     g_Tags[2].m_nMetaSize = toEnd + 10;
     Expect().Click(IDC_SCAN_METADATA).Escape();
-    ExpectMessage(MetadataShortReadMessage(toEnd, toEnd + 10));
+    ExpectMessage(("The map file ends after " + std::to_string(toEnd) + " of this tag's " + std::to_string(toEnd + 10) +
+                   " metadata bytes. Only those bytes were scanned.")
+                      .c_str());
     Run(2);
     EXPECT_EQ(user.Problems(), "");
 }

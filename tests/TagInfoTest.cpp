@@ -163,7 +163,8 @@ TEST_F(TagControls, NamesAreWrittenInPlaceMovedOrRefused)
     // Longer with the flag clear: not written, and the user is told.
     g_bTagChanged = false;
     Expect().Type(IDC_TAG_NAME, "abcdefgh").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(kLongNameNotWrittenMessage);
+    ExpectMessage("The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
+                  "it to the end of the map. The rest of the tag's entry was saved.");
     Run(1);
     EXPECT_TRUE(SameBytes(FileBytes(), expected));
     EXPECT_TRUE(g_bTagChanged);
@@ -280,7 +281,8 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
             .Click(IDC_UPDATE_NAME_LOCATION)
             .Click(IDC_SAVE_CHANGES)
             .Escape();
-        ExpectMessage(kMovedNameOutOfRangeMessage);
+        ExpectMessage("The new name was not written: at the map's EoF position it would pass the highest offset a "
+                      "map can address. The rest of the tag's entry was saved.");
         Run(2);
         ASSERT_EQ(std::filesystem::file_size(PathOf("test.map")), before.size()) << eof;
         EXPECT_TRUE(SameBytes(FileBytes(), before)) << eof;
@@ -295,10 +297,61 @@ TEST_F(TagControls, SaveRefusesPlacesTheMapCannotHold)
     ASSERT_EQ(LoadedTagCount(g_IndexHeader), 3);
     const std::string before = FileBytes();
     Expect().Type(IDC_TYPE1, "weap").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(EntryOutsideMapMessage());
+    ExpectMessage("This tag's index entry lies outside the map file 'test.map'. Nothing was written.");
     Run(2);
     EXPECT_TRUE(SameBytes(FileBytes(), before));
     EXPECT_EQ(user.Problems(), "");
+}
+
+// A map cut right after tag 2's metadata address takes that field; cut one
+// byte earlier, the entry lies outside it and nothing is written.
+TEST_F(TagControls, AnEntryFieldEndingAtTheEndOfTheFileIsWrittenOnePastIsRefused)
+{
+    for (const uint32_t cut : {0x18u, 0x17u}) {
+        SCOPED_TRACE(cut);
+        MapBuilder map = Xbox3();
+        const uint32_t e2 = map.Layout().entryOffsets[2];
+        map.TruncateAt(e2 + cut);
+        Load(map);
+        std::string expected = FileBytes();
+        Expect().Type(IDC_META_OFFSET, "1234").Click(IDC_SAVE_CHANGES).Escape();
+        if (cut == 0x18u) {
+            Put(expected, e2 + 0x14, Le32(0x1234 + Layout().magic));
+        } else {
+            ExpectMessage("This tag's index entry lies outside the map file 'test.map'. Nothing was written.");
+        }
+        Run(2);
+        EXPECT_TRUE(SameBytes(FileBytes(), expected));
+        EXPECT_EQ(g_bTagChanged, cut == 0x18u);
+        g_bTagChanged = false;
+        EXPECT_EQ(user.Problems(), "");
+    }
+}
+
+// Typed back to the loaded text after a save, a field differs from what
+// the map now holds and is written again.
+TEST_F(TagControls, AFieldTypedBackAfterASaveIsWrittenAgain)
+{
+    MapBuilder map = Xbox3();
+    Load(map);
+    const std::string before = FileBytes();
+    const CString offset = IntToHex(static_cast<int32_t>(Layout().metaOffsets[1]));
+    std::string afterFirst;
+    Expect()
+        .Type(IDC_META_OFFSET, "1234")
+        .Type(IDC_TYPE1, "weap")
+        .Type(IDC_TAG_NAME, "levels\\test\\obj")
+        .Click(IDC_SAVE_CHANGES)
+        .Inspect([&](CDialog&) { afterFirst = FileBytes(); })
+        .Type(IDC_META_OFFSET, offset)
+        .Type(IDC_TYPE1, "obje")
+        .Type(IDC_TAG_NAME, "levels\\test\\object")
+        .Click(IDC_SAVE_CHANGES)
+        .Escape();
+    Run(1);
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_FALSE(SameBytes(afterFirst, before));
+    EXPECT_TRUE(SameBytes(FileBytes(), before));
 }
 
 TEST_F(TagControls, ANameCutByTheEndOfTheMapIsNotLengthenedPastIt)
@@ -311,7 +364,8 @@ TEST_F(TagControls, ANameCutByTheEndOfTheMapIsNotLengthenedPastIt)
     const uint32_t name2 = Layout().nameOffsets[2];
     std::string expected = FileBytes();
     Expect().Type(IDC_TAG_NAME, "weaponz").Type(IDC_TYPE1, "item").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage(NamePastEndMessage());
+    ExpectMessage("The new name was not written: with its ending zero byte it would pass the end of the map file "
+                  "'test.map'. The rest of the tag's entry was saved.");
     Run(2);
     Put(expected, Layout().entryOffsets[2], "meti");
     EXPECT_TRUE(SameBytes(FileBytes(), expected));
