@@ -2,13 +2,13 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogSeams.h"
-#include "app/MessageDialog.h"
 #include "map/MapFiles.h"
 #include "map/MapHeader.h"
+#include "map/MapLoad.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
+#include "messagebox/MessageDialog.h"
 #include "platform/ScratchFolder.h"
-#include "map/MapLoad.h"
 #include "res/ResourceIds.h"
 
 BEGIN_MESSAGE_MAP(CMainDialog, CDialog)

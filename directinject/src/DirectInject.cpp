@@ -2,12 +2,12 @@
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
+#include "map/MapWrite.h"
+#include "metadata/DataFile.h"
+#include "metadata/ReferenceSearch.h"
+#include "metadata/WorkingMetadata.h"
 #include "platform/FileReplacement.h"
 #include "platform/ScratchFolder.h"
-#include "tagcontrols/DataFile.h"
-#include "tagcontrols/ReferenceSearch.h"
-#include "tagcontrols/WorkingMetadata.h"
-#include "tools/ToolReports.h"
 
 #include <algorithm>
 #include <string>

@@ -1,11 +1,11 @@
 #include "directinject/DirectInjectDialog.h"
 
-#include "app/MessageDialog.h"
 #include "directinject/DirectInject.h"
 #include "map/MapFiles.h"
 #include "map/MapHeader.h"
 #include "map/MapState.h"
 #include "map/TagIndex.h"
+#include "messagebox/MessageDialog.h"
 #include "res/ResourceIds.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/MessageDialog.h"
+#include "messagebox/MessageDialog.h"
 
 #include "res/ResourceIds.h"
 

@@ -1,8 +1,8 @@
-#include "tagcontrols/DataFile.h"
+#include "metadata/DataFile.h"
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 
 #include <algorithm>
 #include <climits>

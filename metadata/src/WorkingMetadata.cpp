@@ -1,4 +1,4 @@
-#include "tagcontrols/WorkingMetadata.h"
+#include "metadata/WorkingMetadata.h"
 
 #include "map/HexCodec.h"
 

@@ -1,13 +1,13 @@
 #include "tagcontrols/MetadataFiles.h"
 
-#include "app/MessageDialog.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "messagebox/MessageDialog.h"
+#include "metadata/DataFile.h"
+#include "metadata/WorkingMetadata.h"
 #include "platform/CommonDialogs.h"
 #include "platform/FileReplacement.h"
-#include "tagcontrols/DataFile.h"
-#include "tagcontrols/WorkingMetadata.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,7 +3,7 @@
 #include "map/FloatText.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 
 #include <bit>
 #include <string>

@@ -1,10 +1,10 @@
 #include "tagcontrols/TagInfo.h"
 
-#include "app/MessageDialog.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagIndex.h"
+#include "messagebox/MessageDialog.h"
 #include "res/ResourceIds.h"
 #include "tagcontrols/NameMove.h"
 

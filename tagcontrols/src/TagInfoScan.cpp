@@ -2,13 +2,13 @@
 // selection of a scan result and Update Item.
 #include "tagcontrols/TagInfo.h"
 
-#include "app/MessageDialog.h"
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "messagebox/MessageDialog.h"
+#include "metadata/WorkingMetadata.h"
 #include "res/ResourceIds.h"
 #include "tagcontrols/ScanEngine.h"
-#include "tagcontrols/WorkingMetadata.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 // Start-up and the ordinary end of the program, the message box and the
 // About box.
 #include "app/AboutDlg.h"
-#include "app/MessageDialog.h"
+#include "messagebox/MessageDialog.h"
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 
 #include <gtest/gtest.h>

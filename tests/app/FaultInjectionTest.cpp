@@ -13,7 +13,7 @@
 #include "res/ResourceIds.h"
 #include "tagcontrols/MetadataFiles.h"
 #include "tagcontrols/TagInfo.h"
-#include "tests/AppShellFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tools/ExportDialog.h"

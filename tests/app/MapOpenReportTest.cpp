@@ -4,7 +4,7 @@
 #include "map/MapFiles.h"
 #include "map/MapLoad.h"
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 
 #include <gtest/gtest.h>

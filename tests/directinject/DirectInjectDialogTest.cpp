@@ -1,6 +1,6 @@
 // The Direct Injection dialog as a user meets it: opening and closing the
 // second map, both trees, the two sizes and the source tag's reference list.
-#include "tests/DirectInjectFixture.h"
+#include "tests/support/DirectInjectFixture.h"
 
 #include "map/HexCodec.h"
 

@@ -1,11 +1,11 @@
 // Direct inject through the dialog: the bytes of the whole open map after
 // each inject, "Temp.data", the messages and the log lines in order.
-#include "tests/DirectInjectFixture.h"
+#include "tests/support/DirectInjectFixture.h"
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
+#include "metadata/DataFile.h"
 #include "platform/ScratchFolder.h"
-#include "tagcontrols/DataFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Direct inject from and into tags whose addresses and identifiers hold
 // 0x78 bytes, in both maps: the trees name them exactly and the open map
 // changes in the target's own bytes only.
-#include "tests/DirectInjectFixture.h"
+#include "tests/support/DirectInjectFixture.h"
 
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"

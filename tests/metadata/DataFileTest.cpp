@@ -1,4 +1,4 @@
-#include "tagcontrols/DataFile.h"
+#include "metadata/DataFile.h"
 
 #include "map/HexCodec.h"
 #include "map/MapState.h"

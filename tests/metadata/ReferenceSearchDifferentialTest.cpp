@@ -5,7 +5,7 @@
 #include "map/HexCodec.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 #include "tagcontrols/ScanEngine.h"
 #include "tests/support/ReferenceOracle.h"
 #include "tests/support/TestEnvironment.h"

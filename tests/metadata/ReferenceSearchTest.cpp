@@ -1,4 +1,4 @@
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 
 #include "map/MapState.h"
 #include "map/TagClassTable.h"

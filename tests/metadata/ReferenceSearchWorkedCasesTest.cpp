@@ -3,7 +3,7 @@
 // the two equal, these prove that both are right.
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 #include "tagcontrols/ScanEngine.h"
 #include "tests/support/ReferenceOracle.h"
 #include "tests/support/TestEnvironment.h"

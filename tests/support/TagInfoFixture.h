@@ -9,7 +9,7 @@
 #include "map/MapState.h"
 #include "res/ResourceIds.h"
 #include "tagcontrols/TagInfo.h"
-#include "tests/AppShellFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Numbers of the header and the index that hold 0x78 bytes: what the main
 // window, Tag Controls and Map Info show, and every writing operation of
 // Tag Controls, each compared with the whole map file.
-#include "tests/TagInfoFixture.h"
+#include "tests/support/TagInfoFixture.h"
 #include "tools/HaloMapInfo.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/DataFile.h"
+#include "metadata/DataFile.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -4,11 +4,11 @@
 #include "map/MapFiles.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
+#include "platform/ScratchFolder.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/ReferenceOracle.h"
 #include "tests/support/TestEnvironment.h"
-#include "platform/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 

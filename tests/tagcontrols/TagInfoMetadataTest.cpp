@@ -1,7 +1,7 @@
 // Save Metadata and Inject Metadata as a user meets them in the Tag Controls
 // dialog: the chooser, the message box and the files they leave.
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 
 #include <gtest/gtest.h>

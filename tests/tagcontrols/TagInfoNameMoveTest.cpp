@@ -1,7 +1,7 @@
 // Save Changes moving a longer name to the map's EoF position: only into
 // bytes the map does not use or onto the end of the file, in an order that
 // leaves a sound map after every write, and the flag with its check box.
-#include "tests/TagInfoFixture.h"
+#include "tests/support/TagInfoFixture.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>

@@ -3,7 +3,7 @@
 // of the map file.
 #include "map/FloatText.h"
 #include "tagcontrols/ScanEngine.h"
-#include "tests/TagInfoFixture.h"
+#include "tests/support/TagInfoFixture.h"
 
 #include <bit>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The Tag Controls dialog: what it shows, Save Changes byte by byte, Revert,
 // the name location flag and Close.
-#include "tests/TagInfoFixture.h"
+#include "tests/support/TagInfoFixture.h"
 
 #include <filesystem>
 

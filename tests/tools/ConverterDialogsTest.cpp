@@ -1,8 +1,8 @@
 // The hex and float converter and the reflexive calculator, as a user
 // drives them: the texts each button leaves in the edit boxes.
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
-#include "tests/ToolTestFixture.h"
+#include "tests/support/AppShellFixture.h"
+#include "tests/support/ToolTestFixture.h"
 #include "tools/HexFloatDialog.h"
 #include "tools/ReflexiveConverterDialog.h"
 

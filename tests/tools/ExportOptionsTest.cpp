@@ -1,7 +1,7 @@
 // The export dialog's index and header copies, byte for byte, and the
 // options dialog's colours and its three lines in "Travik.dat".
 #include "res/ResourceIds.h"
-#include "tests/ToolTestFixture.h"
+#include "tests/support/ToolTestFixture.h"
 #include "tools/ExportDialog.h"
 #include "tools/OptionsDialog.h"
 

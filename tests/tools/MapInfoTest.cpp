@@ -3,9 +3,9 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
-#include "tests/ToolTestFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ToolTestFixture.h"
 #include "tools/HaloMapInfo.h"
 
 #include <gtest/gtest.h>

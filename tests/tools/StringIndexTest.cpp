@@ -5,9 +5,9 @@
 #include "map/StringIndex.h"
 #include "platform/Controls.h"
 #include "res/ResourceIds.h"
-#include "tests/AppShellFixture.h"
-#include "tests/ToolTestFixture.h"
+#include "tests/support/AppShellFixture.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/ToolTestFixture.h"
 #include "tools/StringIndexDialog.h"
 
 #include <gtest/gtest.h>

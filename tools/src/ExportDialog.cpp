@@ -3,9 +3,9 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "messagebox/FailureReports.h"
 #include "platform/FileReplacement.h"
 #include "res/ResourceIds.h"
-#include "tools/ToolReports.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,8 +3,9 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
+#include "messagebox/FailureReports.h"
 #include "res/ResourceIds.h"
-#include "tools/ToolReports.h"
 
 #include <string>
 #include <vector>
@@ -138,7 +139,7 @@ void CHaloMapInfo::OnSaveChanges()
         if (!WriteMapBytesAt(write.position, write.bytes)) {
             // What was written so far is read back by the reload.
             g_bMapChanged = true;
-            ReportPartialMapWrite(written, write.label);
+            ReportPartialMapWrite(g_strMapFileName, written, write.label);
             return;
         }
         written.push_back(write.label);
@@ -148,7 +149,7 @@ void CHaloMapInfo::OnSaveChanges()
         g_bMapChanged = true;
         CString all;
         for (size_t i = 0; i < written.size(); ++i) all += (i > 0 ? ", " : "") + written[i];
-        ReportPartialMapWrite({}, all);
+        ReportPartialMapWrite(g_strMapFileName, {}, all);
         return;
     }
     m_written = WritableFields();

@@ -1,9 +1,9 @@
 #include "tools/OptionsDialog.h"
 
 #include "map/HexCodec.h"
+#include "messagebox/FailureReports.h"
 #include "platform/FileReplacement.h"
 #include "res/ResourceIds.h"
-#include "tools/ToolReports.h"
 
 BEGIN_MESSAGE_MAP(COptionsDialog, CDialog)
 ON_BN_CLICKED(IDC_OPTIONS_CHOOSE_TREE, &COptionsDialog::OnChooseTreeColor)

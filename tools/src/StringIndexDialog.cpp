@@ -3,9 +3,10 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "map/StringIndex.h"
+#include "messagebox/FailureReports.h"
 #include "res/ResourceIds.h"
-#include "tools/ToolReports.h"
 
 #include <algorithm>
 
@@ -106,7 +107,7 @@ void CStringIndexDialog::OnUpdate()
     g_bMapChanged = true;
     if (!written) {
         // One write: only the text itself, or part of it, may have landed.
-        ReportPartialMapWrite({}, "the text");
+        ReportPartialMapWrite(g_strMapFileName, {}, "the text");
         return;
     }
 

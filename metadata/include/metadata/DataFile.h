@@ -17,10 +17,10 @@
 #pragma once
 
 #include "map/MapState.h"
+#include "metadata/WorkingMetadata.h"
 #include "platform/CString.h"
 #include "platform/FileReplacement.h"
 #include "platform/FileStream.h"
-#include "tagcontrols/WorkingMetadata.h"
 
 #include <cstdint>
 #include <functional>

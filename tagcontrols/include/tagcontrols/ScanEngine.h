@@ -6,8 +6,8 @@
 #pragma once
 
 #include "map/MapState.h"
+#include "metadata/WorkingMetadata.h"
 #include "platform/CString.h"
-#include "tagcontrols/WorkingMetadata.h"
 
 #include <cstdint>
 #include <vector>
