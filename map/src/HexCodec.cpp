@@ -10,14 +10,6 @@ CString RawToByteString(const std::string& raw)
     return CString(std::move(out));
 }
 
-std::string ByteStringToRaw(const CString& bytes)
-{
-    std::string out(bytes.Bytes());
-    for (char& c : out)
-        if (c == 'x') c = '\0';
-    return out;
-}
-
 CString BytesToHex(CString bytes)
 {
     static const char kDigits[] = "0123456789abcdef";

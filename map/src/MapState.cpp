@@ -1,6 +1,7 @@
 #include "map/MapState.h"
 
 #include "map/MapFiles.h"
+#include "map/TagIndex.h"
 
 // Definition order is construction order within this unit. The priority
 // makes every one of them exist before the application object (defined
@@ -29,6 +30,7 @@ PROCESS_STATE TagEntry g_InputTags[kMaxTags];
 PROCESS_STATE IndexHeaderInfo g_IndexHeader;
 PROCESS_STATE IndexHeaderInfo g_InputIndexHeader;
 PROCESS_STATE ScanRecord g_ScanRecords[kMaxScanRecords];
+PROCESS_STATE CFileStream g_TempTextFile;
 
 HTREEITEM g_hTagClassSet[4] = {};
 HTREEITEM g_hClassItems[kClassTableRows][4] = {};
@@ -67,7 +69,7 @@ void ResetMapState()
 
 void ResetMapLoadState()
 {
-    for (CFileStream* stream : {&g_MapFile, &g_InputMapFile, &g_LogFile, &g_TempMetaFile, &g_DataFile, &g_MetaFile})
+    for (CFileStream* stream : {&g_MapFile, &g_InputMapFile, &g_LogFile, &g_TempMetaFile, &g_DataFile, &g_MetaFile, &g_TempTextFile})
         stream->Close();
     for (CString* text : {&g_strMapFileName, &g_strMapNickname, &g_strMapFormat, &g_strMapType, &g_strMagic,
                           &g_strInputMapFileName, &g_strInputMagic, &g_strMetaFileName})
@@ -88,4 +90,5 @@ void ResetMapLoadState()
     g_bReadOnlyMode = g_bTagChanged = g_bUpdateNameLocation = g_bMapChanged = g_bTagListFilled = false;
     g_nEofSpace = 0;
     ResetLogFailureReport();
+    ResetNamesCut();
 }

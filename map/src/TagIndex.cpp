@@ -226,6 +226,11 @@ void RunLoader(const Loader& loader, CTreeCtrl* tree)
 
 bool LastLoadCutNames(const TagEntry* table) { return s_namesCut[table == g_Tags ? 0 : 1]; }
 
+void ResetNamesCut()
+{
+    s_namesCut[0] = s_namesCut[1] = false;
+}
+
 void ReadIndexHeader() { ReadIndexHeaderOf(g_MapFile, g_MapHeader, g_IndexHeader, g_strMagic); }
 
 void ReadInputIndexHeader()

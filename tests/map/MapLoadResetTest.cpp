@@ -2,6 +2,7 @@
 // everything a load can touch, whatever order of loads came before.
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
+#include "map/TagIndex.h"
 #include "tests/support/MapBuilder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -60,4 +61,22 @@ TEST_F(MapLoadResetTest, EntriesOfEveryEarlierLoadAreClearedNotOnlyTheLast)
     EXPECT_TRUE(g_Tags[4000].m_strName.IsEmpty());
     EXPECT_EQ(g_ScanRecords[3].m_nOffset, 0);
 }
+TEST_F(MapLoadResetTest, BothResetsForgetCutNamesAndCloseTheTextScratchStream)
+{
+    MapBuilder cut = MapWithTags(2);
+    cut.AddTag("bitm", "tail").UnterminatedName();
+    for (void (*reset)() : {&ResetMapLoadState, &ResetMapState}) {
+        OpenBuiltMap(cut, "cut.map");
+        LoadOpenMap(nullptr);
+        ASSERT_TRUE(LastLoadCutNames(g_Tags));
+        g_TempTextFile.Open("temp.txt", CFileStream::kScratchText);
+        ASSERT_TRUE(g_TempTextFile.IsOpen());
+
+        reset();
+        EXPECT_FALSE(LastLoadCutNames(g_Tags));
+        EXPECT_FALSE(LastLoadCutNames(g_InputTags));
+        EXPECT_FALSE(g_TempTextFile.IsOpen());
+    }
+}
+
 } // namespace

@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <ctime>
 
-CFileStream g_TempTextFile;
-
 namespace {
 
 constexpr const char* kOddLengthMessage = "You must have an even number of characters to perform an endian swap.";

@@ -9,8 +9,6 @@
 
 // Raw bytes with every zero byte carried as 'x'.
 CString RawToByteString(const std::string& raw);
-// The writers' inverse: every 'x' becomes a zero byte again.
-std::string ByteStringToRaw(const CString& bytes);
 
 CString BytesToHex(CString bytes);
 // One hex digit of either case; any other character counts as 0.

@@ -81,6 +81,8 @@ extern TagEntry g_InputTags[kMaxTags];
 extern IndexHeaderInfo g_IndexHeader;
 extern IndexHeaderInfo g_InputIndexHeader;
 extern ScanRecord g_ScanRecords[kMaxScanRecords];
+// The text converter's scratch stream, on "temp.txt" in the current directory.
+extern CFileStream g_TempTextFile;
 
 extern HTREEITEM g_hTagClassSet[4];
 extern HTREEITEM g_hClassItems[kClassTableRows][4];

@@ -29,6 +29,8 @@ struct TagEntry;
 // Whether the last load into the table (g_Tags or g_InputTags) met a tag
 // name that the end of the file cut short or that lies beyond it.
 bool LastLoadCutNames(const TagEntry* table);
+// Forgets what the last loads met, as before any load.
+void ResetNamesCut();
 
 inline void LoadTagIndex(CTreeCtrl& tree) { LoadTagIndex(&tree); }
 inline void LoadTagIndexForInjection(CTreeCtrl& tree) { LoadTagIndexForInjection(&tree); }

@@ -3,13 +3,13 @@
 // 16, 10, 8 and 2, and a float's text through the scratch file "temp.txt".
 #pragma once
 
+#include "map/MapState.h"
 #include "platform/CString.h"
-#include "platform/FileStream.h"
 
 #include <cstdint>
 
-// The scratch stream of SetFloat, on "temp.txt" in the current directory.
-extern CFileStream g_TempTextFile;
+// SetFloat's scratch stream, g_TempTextFile, is process-wide state of
+// map/MapState.h, reset with the rest.
 
 class CTextConverter {
 public:
