@@ -13,21 +13,21 @@ void RunTagControls(int32_t tagIndex)
     dlg.DoModal();
 }
 
-MainWindowDialogs MakeHooks()
+FeatureDialogs MakeRealDialogs()
 {
-    MainWindowDialogs hooks;
-    hooks.runTagControls = &RunTagControls;
-    hooks.runDirectInject = &RunDirectInjectDialog;
-    hooks.runMapInfo = &RunMapInfoDialog;
-    hooks.runHexFloatConverter = &RunHexFloatConverterDialog;
-    hooks.runReflexiveCalculator = &RunReflexiveCalculatorDialog;
-    return hooks;
+    FeatureDialogs dialogs;
+    dialogs.runTagControls = &RunTagControls;
+    dialogs.runDirectInject = &RunDirectInjectDialog;
+    dialogs.runMapInfo = &RunMapInfoDialog;
+    dialogs.runHexFloatConverter = &RunHexFloatConverterDialog;
+    dialogs.runReflexiveCalculator = &RunReflexiveCalculatorDialog;
+    return dialogs;
 }
 
 } // namespace
 
-MainWindowDialogs& MainWindowDialogHooks()
+FeatureDialogs& MainWindowFeatureDialogs()
 {
-    static MainWindowDialogs hooks = MakeHooks();
-    return hooks;
+    static FeatureDialogs dialogs = MakeRealDialogs();
+    return dialogs;
 }

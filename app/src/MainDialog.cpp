@@ -183,7 +183,7 @@ void CMainDialog::OnExit()
 
 void CMainDialog::OnMapInfo()
 {
-    if (auto run = MainWindowDialogHooks().runMapInfo) run();
+    if (auto run = MainWindowFeatureDialogs().runMapInfo) run();
     if (g_bMapChanged) {
         RunReloadChain();
         g_bMapChanged = false;
@@ -192,12 +192,12 @@ void CMainDialog::OnMapInfo()
 
 void CMainDialog::OnHexFloatConverter()
 {
-    if (auto run = MainWindowDialogHooks().runHexFloatConverter) run();
+    if (auto run = MainWindowFeatureDialogs().runHexFloatConverter) run();
 }
 
 void CMainDialog::OnReflexiveCalculator()
 {
-    if (auto run = MainWindowDialogHooks().runReflexiveCalculator) run();
+    if (auto run = MainWindowFeatureDialogs().runReflexiveCalculator) run();
 }
 
 void CMainDialog::OnAbout()
@@ -209,7 +209,7 @@ void CMainDialog::OnAbout()
 void CMainDialog::OnDirectInject()
 {
     if (g_MapFile.IsOpen()) {
-        if (auto run = MainWindowDialogHooks().runDirectInject) run();
+        if (auto run = MainWindowFeatureDialogs().runDirectInject) run();
     } else {
         CMessageDialog dlgMessage;
         dlgMessage.SetMessage("You must open a map before using Direct Inject.");
@@ -234,7 +234,7 @@ void CMainDialog::OnSelchangedTree(NMHDR* /*pNMHDR*/, LRESULT* pResult)
         }
     }
     if (found >= 0) {
-        if (auto run = MainWindowDialogHooks().runTagControls) run(found);
+        if (auto run = MainWindowFeatureDialogs().runTagControls) run(found);
         if (g_bTagChanged) {
             RunReloadChain();
             g_bTagChanged = false;

@@ -51,7 +51,7 @@ protected:
         ShellTest::SetUp();
         g_openedTags.clear();
         g_runs = 0;
-        MainWindowDialogHooks().runTagControls = &RecordTagControls;
+        MainWindowFeatureDialogs().runTagControls = &RecordTagControls;
     }
 
     // The main window's steps, after opening "test.map" from the start-up directory.
@@ -237,7 +237,7 @@ TEST_F(MainDialogTest, SelectionsThatOpenNothing)
 
 TEST_F(MainDialogTest, ReloadAfterATagChangeKeepsTheColour)
 {
-    MainWindowDialogHooks().runTagControls = &ChangeTag;
+    MainWindowFeatureDialogs().runTagControls = &ChangeTag;
     HTREEITEM before = nullptr;
     COLORREF colour = 0;
     unsigned items = 0, itemsBefore = 0;
@@ -291,7 +291,7 @@ TEST_F(MainDialogTest, WithNoTagsNoSelectionOpensAnything)
 
 TEST_F(MainDialogTest, MapInfoReloadsOnlyAfterAChange)
 {
-    MainWindowDialogHooks().runMapInfo = &CountRun;
+    MainWindowFeatureDialogs().runMapInfo = &CountRun;
     WithMapOpen().Menu(ID_TOOLS_MAP_INFO).Escape();
     RunProgram();
     EXPECT_EQ(g_runs, 1);
@@ -300,7 +300,7 @@ TEST_F(MainDialogTest, MapInfoReloadsOnlyAfterAChange)
     headless::HeadlessPresenter second;
     headless::ScopedPresenter scoped(second);
     g_runs = 0;
-    MainWindowDialogHooks().runMapInfo = &ChangeMap;
+    MainWindowFeatureDialogs().runMapInfo = &ChangeMap;
     g_MapFile.Close();
     second.ExpectDialog().Menu(ID_FILE_OPEN_MAPFILE).Menu(ID_TOOLS_MAP_INFO).Escape();
     second.AnswerFile("test.map");
@@ -313,7 +313,7 @@ TEST_F(MainDialogTest, MapInfoReloadsOnlyAfterAChange)
 
 TEST_F(MainDialogTest, CommandsWhoseDialogsAreNotThereOpenNothing)
 {
-    MainWindowDialogHooks() = MainWindowDialogs {};
+    MainWindowFeatureDialogs() = FeatureDialogs {};
     WithMapOpen()
         .Menu(ID_TOOLS_MAP_INFO)
         .Menu(ID_TOOLS_HEX_FLOAT_CONVERTER)
@@ -328,9 +328,9 @@ TEST_F(MainDialogTest, CommandsWhoseDialogsAreNotThereOpenNothing)
 
 TEST_F(MainDialogTest, ToolsCommandsReachTheirDialogs)
 {
-    MainWindowDialogHooks().runHexFloatConverter = &CountRun;
-    MainWindowDialogHooks().runReflexiveCalculator = &CountRun;
-    MainWindowDialogHooks().runDirectInject = &CountRun;
+    MainWindowFeatureDialogs().runHexFloatConverter = &CountRun;
+    MainWindowFeatureDialogs().runReflexiveCalculator = &CountRun;
+    MainWindowFeatureDialogs().runDirectInject = &CountRun;
     WithMapOpen().Menu(ID_TOOLS_HEX_FLOAT_CONVERTER).Menu(ID_TOOLS_REFLEXIVE_CALCULATOR).Menu(ID_TOOLS_DIRECT_INJECT).Escape();
     RunProgram();
     EXPECT_EQ(user.Problems(), "");
@@ -339,7 +339,7 @@ TEST_F(MainDialogTest, ToolsCommandsReachTheirDialogs)
 
 TEST_F(MainDialogTest, DirectInjectWithoutAMapShowsItsMessage)
 {
-    MainWindowDialogHooks().runDirectInject = &CountRun;
+    MainWindowFeatureDialogs().runDirectInject = &CountRun;
     CString message;
     user.ExpectDialog().Menu(ID_TOOLS_DIRECT_INJECT).Escape();
     user.ExpectDialog("Message").Read(IDC_MESSAGE, message).Enter();

@@ -227,7 +227,7 @@ TEST_F(MapOpenReportTest, AReloadAfterAChangeDoesNotRepeatTheMessage)
     MapBuilder map = SoundMap();
     map.Tag(2).UnterminatedName();
     map.Write(PathOf("test.map"));
-    MainWindowDialogHooks().runTagControls = [](int32_t) { g_bTagChanged = true; };
+    MainWindowFeatureDialogs().runTagControls = [](int32_t) { g_bTagChanged = true; };
     user.ExpectDialog("Project Travik")
         .Menu(ID_FILE_OPEN_MAPFILE)
         .SelectTreeItem(IDC_TAG_TREE, [](CTreeCtrl&) { return g_Tags[0].m_hItem1; })

@@ -27,12 +27,12 @@ protected:
     {
         WorkDirTest::SetUp();
         m_previousExit = SetExitFunction(&ThrowProgramExit);
-        m_previousHooks = MainWindowDialogHooks();
+        m_previousHooks = MainWindowFeatureDialogs();
     }
 
     void TearDown() override
     {
-        MainWindowDialogHooks() = m_previousHooks;
+        MainWindowFeatureDialogs() = m_previousHooks;
         SetExitFunction(m_previousExit);
         WorkDirTest::TearDown();
     }
@@ -62,7 +62,7 @@ protected:
 private:
     headless::ScopedPresenter m_active {user};
     ExitFunction m_previousExit = nullptr;
-    MainWindowDialogs m_previousHooks;
+    FeatureDialogs m_previousHooks;
     bool m_exitCalled = false;
 };
 

@@ -1,18 +1,17 @@
-// The dialogs that the main window opens but that other subsystems build
-// (Tag Controls, Map Info, the two converters, Direct Injection). The main
-// window reaches each through a function here; while one is null its
-// command opens nothing, and everything the main window does around it
-// (finding the selected tag, reloading after a change) still runs.
+// The table of the feature dialogs the main window opens: Tag Controls, Map
+// Info, the two converters and Direct Injection. Each entry constructs its
+// dialog without a parent on its own stack, runs it with DoModal and lets it
+// go; runTagControls hands it the tag's index with SetTag first.
 //
-// Each function constructs its dialog without a parent on its own stack,
-// runs it with DoModal and lets it go; runTagControls also hands it the
-// tag's index with SetTag first. A subsystem sets its function in
-// MainWindowDialogHooks() (DialogSeams.cpp) once its dialog exists.
+// The main window runs a feature only through this table, so that a test
+// can put a stand-in in an entry (or empty it: a null entry's command opens
+// nothing, while what the main window does around it, finding the selected
+// tag and reloading after a change, still runs) and restore the table after.
 #pragma once
 
 #include <cstdint>
 
-struct MainWindowDialogs {
+struct FeatureDialogs {
     void (*runTagControls)(int32_t tagIndex) = nullptr;
     void (*runMapInfo)() = nullptr;
     void (*runHexFloatConverter)() = nullptr;
@@ -20,4 +19,5 @@ struct MainWindowDialogs {
     void (*runDirectInject)() = nullptr;
 };
 
-MainWindowDialogs& MainWindowDialogHooks();
+// The process-wide table, filled with the real dialogs at first use.
+FeatureDialogs& MainWindowFeatureDialogs();
