@@ -6,7 +6,7 @@
 #include "bench/BenchSupport.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 #include "tagcontrols/ScanEngine.h"
 
 #include <benchmark/benchmark.h>

@@ -13,7 +13,7 @@
 #include "map/MapLoad.h"
 #include "map/MapState.h"
 #include "map/TagClassTable.h"
-#include "tagcontrols/DataFile.h"
+#include "metadata/DataFile.h"
 #include "tagcontrols/MetadataFiles.h"
 #include "tests/support/MapBuilder.h"
 

@@ -30,13 +30,13 @@ protected:
     void SetUp() override
     {
         QtPresenterTest::SetUp();
-        m_hooks = MainWindowDialogHooks();
+        m_hooks = MainWindowFeatureDialogs();
         g_tagControlsRuns = 0;
         g_mapInfoRuns = 0;
     }
     void TearDown() override
     {
-        MainWindowDialogHooks() = m_hooks;
+        MainWindowFeatureDialogs() = m_hooks;
         g_LogFile.Close();
         g_MapFile.Close();
         g_InputMapFile.Close();
@@ -68,7 +68,7 @@ protected:
     }
 
 private:
-    MainWindowDialogs m_hooks;
+    FeatureDialogs m_hooks;
 };
 
 // The longest run along a row of pixels that are dark in one picture and
@@ -221,8 +221,8 @@ void ChangedMap()
 
 TEST_F(DesktopWindowTest, TheMainTreeKeepsTheUsersPlaceAcrossAReload)
 {
-    MainWindowDialogHooks().runTagControls = &ChangedTag;
-    MainWindowDialogHooks().runMapInfo = &ChangedMap;
+    MainWindowFeatureDialogs().runTagControls = &ChangedTag;
+    MainWindowFeatureDialogs().runMapInfo = &ChangedMap;
     constexpr int kWeapons = 150;
     MapBuilder map = MapBuilder::Xbox();
     map.AddTag("bitm", "levels\\test\\sign").MetaSize(16);

@@ -37,14 +37,14 @@ protected:
     void SetUp() override
     {
         QtPresenterTest::SetUp();
-        m_hooks = MainWindowDialogHooks();
-        MainWindowDialogHooks().runTagControls = &RecordTagControls;
+        m_hooks = MainWindowFeatureDialogs();
+        MainWindowFeatureDialogs().runTagControls = &RecordTagControls;
         g_tagOpened = -1;
         g_tagControlsRuns = 0;
     }
     void TearDown() override
     {
-        MainWindowDialogHooks() = m_hooks;
+        MainWindowFeatureDialogs() = m_hooks;
         g_LogFile.Close();
         g_MapFile.Close();
         QtPresenterTest::TearDown();
@@ -67,7 +67,7 @@ protected:
     }
 
 private:
-    MainWindowDialogs m_hooks;
+    FeatureDialogs m_hooks;
 };
 
 MapBuilder SyntheticMap()

@@ -6,7 +6,7 @@
 
 #include "map/MapState.h"
 #include "platform/CString.h"
-#include "tagcontrols/ReferenceSearch.h"
+#include "metadata/ReferenceSearch.h"
 #include "tagcontrols/ScanEngine.h"
 
 #include <cstdint>
