@@ -421,6 +421,19 @@ TEST_F(MetadataFilesTest, ReferencesAreWrittenUpToTheRecordLimitAndNotOneMore)
             EXPECT_FALSE(std::filesystem::exists("r.data"));
         }
     }
+    // The table's last tag is saved and injected; tag 5000 lies past the table.
+    messages.clear();
+    ASSERT_TRUE(Save("last", 4999));
+    EXPECT_EQ(ReadFileBytes("last.data"), kHeadTop + "bees\r\nb|cd\r\n\r\n\r\n0\r\n");
+    EXPECT_TRUE(Inject("last", 4999));
+    EXPECT_EQ(messages, (std::vector<std::string> {"Metadata saved successfully.", "Inject completed successfully."}));
+    messages.clear();
+    const std::string before = MapBytes();
+    EXPECT_FALSE(Save("past", 5000));
+    EXPECT_FALSE(Inject("last", 5000));
+    EXPECT_EQ(messages, std::vector<std::string> {});
+    EXPECT_FALSE(std::filesystem::exists("past"));
+    EXPECT_EQ(MapBytes(), before);
 }
 
 TEST_F(MetadataFilesTest, InjectSizeCheckAndTheUncorrectedPath)
