@@ -254,6 +254,8 @@ TEST_F(DataExchangeTest, RefusalsAndThePartialExchange)
         {12, "toolong", "Please enter no more than 4 characters."},
         {13, "x1", "Please enter a number."},
         {14, "-3", "Please enter a positive integer."},
+        {14, "18446744073709551617", "Please enter a positive integer."},
+        {11, "18446744073709551617", "Please enter an integer."},
         {15, "", "Please enter a number."},
         {17, "bipdx", "Please enter no more than 4 characters."},
     };
