@@ -158,6 +158,12 @@ TEST_F(MapOpenReportTest, AnIncompleteMapLoadsWhatItHoldsAndSaysSoOnce)
         int tagsLoaded;
     } cases[] = {
         {"sound", [](MapBuilder&) {}, nullptr, 3},
+        {"a name of 5000 characters", [](MapBuilder& m) { m.Tag(1).Name(std::string(5000, 'n')); }, nullptr, 3},
+        {"a last name of 5000 characters ending the file",
+         [](MapBuilder& m) { m.Tag(2).Name(std::string(5000, 'n')).UnterminatedName(); }, nullptr, 3},
+        {"a last name of 4999 characters ending the file",
+         [](MapBuilder& m) { m.Tag(2).Name(std::string(4999, 'n')).UnterminatedName(); },
+         "tag names run past the end of the file", 3},
         {"cut inside the header", [](MapBuilder& m) { m.TruncateAt(0x30); }, "the file ends inside its header", 0},
         {"empty file", [](MapBuilder& m) { m.TruncateAt(0); }, "the file ends inside its header", 0},
         {"index header beyond the end", [](MapBuilder& m) { m.Patch(0x10, Le32(0x7FFFFFF0)); },

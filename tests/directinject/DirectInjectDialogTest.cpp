@@ -2,6 +2,7 @@
 // second map, both trees, the two sizes and the source tag's reference list.
 #include "tests/support/DirectInjectFixture.h"
 
+#include "directinject/DirectInject.h"
 #include "map/HexCodec.h"
 
 #include <gtest/gtest.h>
@@ -238,6 +239,37 @@ TEST_F(DirectInjectTest, ReferenceListNamesEveryIdentifierFound)
     EXPECT_EQ(list, (Texts {"Dependency -- bitm -- levels\\a\\bitmap", "Dependency -- snd! -- levels\\a\\bitmap",
                             "LoneID -- bitm -- levels\\a\\bitmap", "LoneID -- obje -- a\\object",
                             "LoneID -- weap -- a\\Rifle", "LoneID -- weap -- a\\Rifle"}));
+}
+
+// The identifier pass finds tag by tag, so this block's finds come out as
+// zeta, Beta, alpha, ALPHA; the list orders them by text, case ignored,
+// and keeps equal texts in the order found.
+TEST_F(DirectInjectTest, ReferenceListIsOrderedByTextIgnoringCase)
+{
+    OpenMap(OpenMapSpec());
+    MapBuilder second = MapBuilder::Pc();
+    second.AddTag("obje", "zeta");
+    second.AddTag("obje", "Beta");
+    second.AddTag("obje", "alpha");
+    second.AddTag("obje", "ALPHA");
+    second.AddTag("weap", "source").MetaSize(0x40).IdRef(0x10, 3).IdRef(0x18, 2).IdRef(0x20, 1).IdRef(0x28, 0);
+    second.AddTag("bitm", "end");
+    second.Write("a.map");
+    const Texts expected {"LoneID -- obje -- alpha", "LoneID -- obje -- ALPHA", "LoneID -- obje -- Beta",
+                          "LoneID -- obje -- zeta"};
+    Texts list;
+    user.ExpectDialog("Direct Injection")
+        .Click(IDC_OPEN_MAP)
+        .SelectTreeItem(IDC_GET_FROM_TREE, ItemOf(g_InputTags, 4))
+        .Inspect([&](CDialog& d) {
+            list = ListIn(d);
+            EXPECT_EQ(SourceReferenceList(4).texts, expected);
+        })
+        .Escape();
+    user.AnswerFile("a.map");
+    RunDialog();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(list, expected);
 }
 
 // Sizes the buffer cannot hold are refused with a message and read

@@ -119,6 +119,47 @@ TEST(NumberText, UnsignedForms)
     }
 }
 
+// Integers are read from the first 63 characters; blanks are spaces and
+// tabs; a magnitude past 64 bits must not wrap into range.
+TEST(NumberText, IntegerReadingLimits)
+{
+    const CString zeros62('0', 62);
+    struct Case {
+        CString text;
+        bool accepted;
+        UINT value;
+    };
+    const Case cases[] = {
+        {zeros62 + "7", true, 7},              // the 63rd character is read
+        {zeros62 + "7x", true, 7},             // the 64th is not
+        {zeros62 + "0" + "7", true, 0},        // a digit at 64 counts for nothing
+        {"\t42\t", true, 42},
+        {" \t 42 \t", true, 42},
+        {"4\t2", false, 0},
+        {"\v42", false, 0},
+        {"18446744073709551617", false, 0},    // 2^64 + 1
+        {"18446744073709551616", false, 0},
+        {"4294967297", false, 0},              // 2^32 + 1
+        {"00000000000000000000004294967295", true, 4294967295u},
+    };
+    for (const Case& c : cases) {
+        UINT value = 99;
+        EXPECT_EQ(ParseExchangeUnsigned(c.text, value), c.accepted) << c.text.Bytes();
+        EXPECT_EQ(value, c.accepted ? c.value : 99u) << c.text.Bytes();
+    }
+    int value = 99;
+    EXPECT_FALSE(ParseExchangeSigned("-18446744073709551617", value));
+    EXPECT_FALSE(ParseExchangeSigned("18446744073709551617", value));
+    EXPECT_FALSE(ParseExchangeSigned("-4294967297", value));
+    EXPECT_EQ(value, 99);
+    EXPECT_TRUE(ParseExchangeSigned("\t-12\t", value));
+    EXPECT_EQ(value, -12);
+    EXPECT_TRUE(ParseExchangeSigned("-" + CString('0', 61) + "5", value));
+    EXPECT_EQ(value, -5);
+    EXPECT_TRUE(ParseExchangeSigned("-" + CString('0', 62) + "5", value));
+    EXPECT_EQ(value, 0);
+}
+
 TEST(NumberText, FloatingForms)
 {
     float f = 0;
@@ -213,6 +254,8 @@ TEST_F(DataExchangeTest, RefusalsAndThePartialExchange)
         {12, "toolong", "Please enter no more than 4 characters."},
         {13, "x1", "Please enter a number."},
         {14, "-3", "Please enter a positive integer."},
+        {14, "18446744073709551617", "Please enter a positive integer."},
+        {11, "18446744073709551617", "Please enter an integer."},
         {15, "", "Please enter a number."},
         {17, "bipdx", "Please enter no more than 4 characters."},
     };

@@ -328,6 +328,114 @@ TEST_F(MetadataFilesTest, ARealReferenceToATagNamedNulledStaysRealAndANullStaysN
     EXPECT_EQ(MapBytes(), expected);
 }
 
+// The buffer's size is a size Save Metadata takes whole, with a reference
+// in the block's last four bytes; one byte more is refused before any file
+// is made.
+TEST_F(MetadataFilesTest, SaveTakesExactlyAMillionBytesAndRefusesOneMore)
+{
+    std::string block(1000000, '\x5A');
+    for (size_t at = 3; at < block.size(); at += 4096) block[at] = '\x78';
+    block[0] = '\0';
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "big").Meta(block).IdRef(999996, 1);
+    map.AddTag("bitm", "end").MetaSize(4);
+    const MapLayout layout = Open(map);
+    g_Tags[0].m_nMetaSize = 1000000;
+    ASSERT_TRUE(Save("big", 0));
+    EXPECT_EQ(messages, std::vector<std::string> {"Metadata saved successfully."});
+    const std::string saved = ReadFileBytes("big");
+    EXPECT_EQ(saved.size(), 1000000u);
+    EXPECT_TRUE(saved == MapBytes().substr(layout.metaOffsets[0], 1000000));
+    EXPECT_EQ(saved.substr(999996), Le32(layout.identifiers[1]));
+    EXPECT_EQ(ReadFileBytes("big.data"), kHeadTop + "big\r\nbitm\r\n\r\n\r\n1000000\r\nLoneID|999996|end|bitm|\r\n");
+
+    std::filesystem::remove("big");
+    std::filesystem::remove("big.data");
+    messages.clear();
+    g_Tags[0].m_nMetaSize = 1000001;
+    EXPECT_FALSE(Save("big", 0));
+    EXPECT_EQ(messages, std::vector<std::string> {"The metadata size of this tag (1000001 bytes) is not between 0 and "
+                                                  "1000000 bytes. Metadata was not saved."});
+    EXPECT_FALSE(std::filesystem::exists("big"));
+    EXPECT_FALSE(std::filesystem::exists("big.data"));
+}
+
+// The second map is held open like the first: a pair named after it, or
+// a data file linked to it, is refused and the second map keeps its bytes.
+TEST_F(MetadataFilesTest, SaveNeverReplacesTheSecondMap)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "t").MetaSize(16).IdRef(4, 0);
+    map.AddTag("bitm", "end").MetaSize(4);
+    Open(map);
+    MapBuilder second = MapBuilder::Pc();
+    second.AddTag("bitm", "s").Meta(std::string("\x78\x00\x5A\x78", 4));
+    second.Write("second.map");
+    const std::string secondBefore = ReadFileBytes("second.map");
+    g_strInputMapFileName = "second.map";
+    OpenInputMapFile();
+    ASSERT_TRUE(g_InputMapFile.IsOpen());
+    std::filesystem::create_hard_link("second.map", "y.data");
+    EXPECT_FALSE(Save("second.map", 0));
+    EXPECT_FALSE(Save("y", 0));
+    EXPECT_EQ(messages, (std::vector<std::string> {
+                            "The file 'second.map' is open in the editor as 'second.map'. Metadata was not saved.",
+                            "The file 'y.data' is open in the editor as 'second.map'. Metadata was not saved."}));
+    g_InputMapFile.Close();
+    EXPECT_EQ(ReadFileBytes("second.map"), secondBefore);
+    EXPECT_FALSE(std::filesystem::exists("second.map.data"));
+    EXPECT_FALSE(std::filesystem::exists("y"));
+}
+
+// Tags that share an identifier multiply the references of a block; the
+// data file takes at most 6000016 of them. 4998 tags share the identifier
+// "AAAA", which stands at 1200 positions; one tag's "BBBB" stands at 2416,
+// or 2417 for one reference more. Their class codes hold '|', so no record
+// reads back and the data file stays small, but every one counts.
+TEST_F(MetadataFilesTest, ReferencesAreWrittenUpToTheRecordLimitAndNotOneMore)
+{
+    for (const size_t bees : {2419u, 2420u}) {
+        SCOPED_TRACE(bees);
+        MapBuilder map = MapBuilder::Xbox();
+        map.AddTag("bitm", "src").Identifier(0xE0000001).Meta("Z" + std::string(1203, 'A') + std::string(bees, 'B'));
+        for (int k = 1; k < 4999; ++k) map.AddTag("a|bc", "shared").Identifier(0x41414141);
+        map.AddTag("b|cd", "bees").Identifier(0x42424242);
+        Open(map);
+        ASSERT_EQ(LoadedTagCount(g_IndexHeader), 5000);
+        messages.clear();
+        std::filesystem::remove("r");
+        std::filesystem::remove("r.data");
+        if (bees == 2419u) {
+            ASSERT_TRUE(Save("r", 0));
+            EXPECT_EQ(messages, (std::vector<std::string> {
+                                    "6000016 references of this tag were not written to the data file: the names or "
+                                    "classes of the tags they name cannot be read back from it. An inject leaves them "
+                                    "as saved.",
+                                    "Metadata saved successfully."}));
+        } else {
+            EXPECT_FALSE(Save("r", 0));
+            EXPECT_EQ(messages, std::vector<std::string> {
+                                    "This tag's metadata gives more than 6000016 references (tags of the map share "
+                                    "identifiers). The data file 'r.data' is incomplete. Metadata was not saved."});
+            EXPECT_FALSE(std::filesystem::exists("r"));
+            EXPECT_FALSE(std::filesystem::exists("r.data"));
+        }
+    }
+    // The table's last tag is saved and injected; tag 5000 lies past the table.
+    messages.clear();
+    ASSERT_TRUE(Save("last", 4999));
+    EXPECT_EQ(ReadFileBytes("last.data"), kHeadTop + "bees\r\nb|cd\r\n\r\n\r\n0\r\n");
+    EXPECT_TRUE(Inject("last", 4999));
+    EXPECT_EQ(messages, (std::vector<std::string> {"Metadata saved successfully.", "Inject completed successfully."}));
+    messages.clear();
+    const std::string before = MapBytes();
+    EXPECT_FALSE(Save("past", 5000));
+    EXPECT_FALSE(Inject("last", 5000));
+    EXPECT_EQ(messages, std::vector<std::string> {});
+    EXPECT_FALSE(std::filesystem::exists("past"));
+    EXPECT_EQ(MapBytes(), before);
+}
+
 TEST_F(MetadataFilesTest, InjectSizeCheckAndTheUncorrectedPath)
 {
     MapBuilder map = MapBuilder::Xbox();
@@ -417,6 +525,36 @@ TEST_F(MetadataFilesTest, InjectRefusesAPairItCannotReadCompletely)
     EXPECT_EQ(messages, std::vector<std::string>{"The metadata size on line 7 of the data file 'p.data' (1000001 bytes) "
                                                  "is more than the 1000000 bytes the working buffer holds." + no});
     EXPECT_EQ(MapBytes(), before);
+}
+
+// A block may end exactly where the map file ends; one byte further is
+// refused and nothing is written.
+TEST_F(MetadataFilesTest, InjectReachesTheLastByteOfTheMapAndNotOnePast)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "a").MetaSize(16).Bytes(0, "\x78\x5A\x78\x5A");
+    map.AddTag("bitm", "tail").MetaSize(8);
+    const MapLayout layout = Open(map);
+    const std::string before = MapBytes();
+    const uint32_t at = layout.metaOffsets[1];
+    const size_t toEnd = before.size() - at;
+    g_Tags[1].m_nMetaSize = 1000000;
+    const std::string head = kHeadTop + "tail\r\nbitm\r\n\r\n\r\n";
+
+    std::string raw(toEnd + 1, '\x78');
+    for (size_t i = 1; i < raw.size(); i += 3) raw[i] = static_cast<char>(0xA0 + i % 16);
+    WriteFileBytes("p", raw);
+    WriteFileBytes("p.data", head + std::to_string(toEnd + 1) + "\r\n");
+    EXPECT_FALSE(Inject("p", 1, false));
+    EXPECT_EQ(messages, std::vector<std::string> {"This tag's metadata lies beyond the end of the map file 'test.map'. "
+                                                  "Injection will not occur."});
+    EXPECT_EQ(MapBytes(), before);
+
+    messages.clear();
+    WriteFileBytes("p.data", head + std::to_string(toEnd) + "\r\n");
+    EXPECT_TRUE(Inject("p", 1, false));
+    EXPECT_EQ(messages, std::vector<std::string> {"Inject successfuly completed."});
+    EXPECT_EQ(MapBytes(), before.substr(0, at) + raw.substr(0, toEnd));
 }
 
 TEST_F(MetadataFilesTest, InjectTellsOfSkippedRecordsAndOfAFailedWrite)

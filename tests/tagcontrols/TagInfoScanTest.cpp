@@ -365,6 +365,32 @@ TEST_F(TagScanner, UpdateItemRefusesWhatItCannotWriteExactly)
     EXPECT_EQ(user.Problems(), "");
 }
 
+// A reference in a block's last four bytes is re-pointed in place: its
+// class and identifier change and the next block's first bytes, 0x78
+// among them, keep theirs.
+TEST_F(TagScanner, AReferenceInTheLastFourBytesIsRepointed)
+{
+    MapBuilder map = MapBuilder::Xbox();
+    map.AddTag("bitm", "pic").Identifier(0xE1EC0078).MetaSize(16);
+    map.AddTag("snd!", "bang").Identifier(0xE1750000).MetaSize(16);
+    map.AddTag("weap", "gun").MetaSize(0x40).TagRef(0x30, "snd!", 1);
+    map.AddTag("obje", "next").Meta("\x78\x5A\x78\xA5\x78\x78\x78\x78");
+    Load(map);
+    const uint32_t block = Layout().metaOffsets[2];
+    ASSERT_EQ(Layout().metaOffsets[3], block + 0x40);
+    std::string expected = FileBytes();
+    ScanAndSelect(Expect(), "0x0000003c")
+        .SelectComboEntry(IDC_SCAN_TAG, "bitm -- pic")
+        .Type(IDC_SCAN_CLASS, "bitm")
+        .Click(IDC_UPDATE_ITEM)
+        .Escape();
+    Run(2);
+    EXPECT_EQ(user.Problems(), "");
+    Put(expected, block + 0x30, "mtib");
+    Put(expected, block + 0x3C, Le32(0xE1EC0078));
+    EXPECT_TRUE(SameBytes(FileBytes(), expected));
+}
+
 TEST_F(TagScanner, APatchReachingOutsideTheBlockIsRefused)
 {
     MapBuilder map = MapBuilder::Xbox();

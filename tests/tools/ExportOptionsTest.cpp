@@ -241,6 +241,23 @@ TEST_F(OptionsTest, ASettingsFileThatCannotBeWrittenIsReported)
     EXPECT_EQ(EditorMessages(), std::vector<CString> {"Could not write to the file 'Travik.dat'."});
 }
 
+// A settings file that opens but takes no byte (a link to a full device):
+// the failed write is reported, never taken for a save, and the link stays.
+TEST_F(OptionsTest, ASettingsFileThatOpensButTakesNoByteIsReported)
+{
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to stand for a full disk";
+    std::filesystem::create_symlink("/dev/full", PathOf("Travik.dat"));
+    user.ExpectDialog("Options").Type(IDC_OPTIONS_TREE_COLOR, "ffffff").Click(IDC_OPTIONS_SAVE).Escape();
+    user.ExpectDialog("Message").Enter();
+    COptionsDialog dlg;
+    dlg.DoModal();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(EditorMessages(), std::vector<CString> {"Could not write to the file 'Travik.dat'."});
+    EXPECT_TRUE(std::filesystem::is_symlink(PathOf("Travik.dat")));
+    for (const auto& entry : std::filesystem::directory_iterator(Dir()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
 // The log is held open: an export chosen under its name, or a hard link
 // to it, is refused naming the file, and the log keeps its bytes.
 TEST_F(ExportTest, TheLogIsNeverTheExportFile)

@@ -152,6 +152,8 @@ TEST_F(MapInfoTest, FieldsWithBusyNeighboursChangeOnlyTheirOwnBytes)
         {"map type", IDC_MAPINFO_MAP_TYPE, "2", 0x60, std::string("\x02\0", 2)},
         {"index magic", IDC_MAPINFO_INDEX_MAGIC, "1", 0x800, std::string("\x01\0\0\0", 4)},
         {"tag count", IDC_MAPINFO_TAG_COUNT, "1", 0x80C, std::string("\x01\0", 2)},
+        {"tag count 65535", IDC_MAPINFO_TAG_COUNT, "65535", 0x80C, "\xFF\xFF"},
+        {"tag count 65536 keeps its low 16 bits", IDC_MAPINFO_TAG_COUNT, "65536", 0x80C, std::string(2, '\0')},
         {"map name", IDC_MAPINFO_MAP_NAME, "ab", 0x20, std::string("ab\0", 3)},
         {"build date", IDC_MAPINFO_BUILD_DATE, "7", 0x40, std::string("7\0", 2)},
     };
