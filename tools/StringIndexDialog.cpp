@@ -3,6 +3,7 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "map/StringIndex.h"
 #include "res/ResourceIds.h"
 #include "tools/ToolReports.h"
