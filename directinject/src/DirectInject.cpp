@@ -116,7 +116,7 @@ ReferenceList SourceReferenceList(int sourceTag)
     return list;
 }
 
-void DirectInjectTag(int source, int target, const TellUser& tell)
+void DirectInjectTag(int source, int target, const MessageSink& tell)
 {
     const TagEntry& from = g_InputTags[source];
     const TagEntry& into = g_Tags[target];
@@ -221,8 +221,7 @@ void DirectInjectTag(int source, int target, const TellUser& tell)
     if (written.notWritten > 0) tell(NotWrittenText(written.notWritten));
 
     if (!WriteMapBytesAt(targetOffset, bytes) || !g_MapFile.Sync()) {
-        tell("The map file '" + g_strMapFileName +
-             "' could not be written: the target tag's metadata may be only partly replaced.");
+        tell(MapWriteFailedMessage());
         return;
     }
     tell("Direct inject completed successfully.");

@@ -5,15 +5,16 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 CString g_strMapFilePath;
 
 namespace {
-LogFailureReporter g_logFailureReporter = nullptr;
+MessageSink g_logFailureReporter;
 bool g_bLogFailureTold = false;
 } // namespace
 
-void SetLogFailureReporter(LogFailureReporter reporter) { g_logFailureReporter = reporter; }
+void SetLogFailureReporter(MessageSink reporter) { g_logFailureReporter = std::move(reporter); }
 
 void ResetLogFailureReport() { g_bLogFailureTold = false; }
 

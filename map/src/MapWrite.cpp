@@ -2,10 +2,29 @@
 
 #include "map/MapState.h"
 
-bool WriteMapBytesAt(int64_t position, const std::string& bytes)
+bool WriteMapBytesAt(int64_t position, std::string_view bytes, MapWriteLimit limit)
 {
     if (!g_MapFile.IsOpen() || position < 0) return false;
-    if (position + static_cast<int64_t>(bytes.size()) > g_MapFile.FileSize()) return false;
+    const int64_t end = position + static_cast<int64_t>(bytes.size());
+    const int64_t last = limit == MapWriteLimit::FileEnd ? g_MapFile.FileSize() : int64_t {0xFFFFFFFF};
+    if (end > last) return false;
     g_MapFile.SeekWrite(position);
-    return g_MapFile.Write(bytes);
+    return g_MapFile.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+CString MapWriteFailedMessage()
+{
+    return "Writing to the map file '" + g_strMapFileName + "' failed. The change may be only partly written.";
+}
+
+CString PartialMapWriteMessage(const std::vector<CString>& written, const CString& failed)
+{
+    CString text = MapWriteFailedMessage() + " Written before the failure: ";
+    if (written.empty()) text += "nothing";
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += written[i];
+    }
+    text += ". Perhaps written in part: " + failed + ".";
+    return text;
 }

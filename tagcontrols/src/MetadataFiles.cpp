@@ -3,6 +3,7 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "messagebox/MessageDialog.h"
 #include "metadata/DataFile.h"
 #include "metadata/WorkingMetadata.h"
@@ -319,10 +320,8 @@ bool InjectMetadataPair(const CString& metaFileName, int32_t tagIndex, bool corr
 
     // Only the injected bytes are written: where the block is smaller than
     // the tag, the tag's bytes past it keep their values.
-    g_MapFile.SeekWrite(metaOffset);
-    if (!g_MapFile.IsOpen() || !g_MapFile.Write(raw) || !g_MapFile.Sync()) {
-        tell("The map file " + Quoted(g_strMapFileName) +
-             " could not be written. The tag's metadata may be changed in part.");
+    if (!WriteMapBytesAt(metaOffset, raw) || !g_MapFile.Sync()) {
+        tell(MapWriteFailedMessage());
         return false;
     }
     tell(correct ? kInjectCorrectedDoneMessage : kInjectUncorrectedDoneMessage);

@@ -3,6 +3,7 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "map/TagIndex.h"
 #include "messagebox/MessageDialog.h"
 #include "res/ResourceIds.h"
@@ -55,14 +56,6 @@ std::string ClassCodeBytes(const CString& code)
 }
 
 } // namespace
-
-CString MapWriteFailedMessage()
-{
-    CString text;
-    text.Format("Writing to the map file '%s' failed. The change may be only partly written.",
-                g_strMapFileName.GetString());
-    return text;
-}
 
 const char* const kLongNameNotWrittenMessage =
     "The new name is longer than the stored one and was not written. Check \"Update Name Location\" to move "
@@ -339,7 +332,7 @@ std::vector<CTagInfo::Place> CTagInfo::NameMovePlaces(uint32_t entry, uint32_t m
     // free bytes nothing points at yet, then the EoF position past it, and
     // only then the entry's name address. A failure part way leaves at
     // worst a name nothing points at, which the next move may reuse.
-    return {{eof, name, false},
+    return {{eof, name, false, MapWriteLimit::HighestAddress},
             {0x08, LittleEndianBytes(eof + static_cast<uint32_t>(name.size()), 4), false},
             {entry + 0x10, LittleEndianBytes(eof + magic, 4)}};
 }
@@ -347,8 +340,7 @@ std::vector<CTagInfo::Place> CTagInfo::NameMovePlaces(uint32_t entry, uint32_t m
 bool CTagInfo::WritePlaces(const std::vector<Place>& places)
 {
     for (const Place& place : places) {
-        g_MapFile.SeekWrite(place.at);
-        if (!g_MapFile.Write(place.bytes)) return false;
+        if (!WriteMapBytesAt(place.at, place.bytes, place.limit)) return false;
     }
     return true;
 }

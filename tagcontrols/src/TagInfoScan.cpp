@@ -5,6 +5,7 @@
 #include "map/HexCodec.h"
 #include "map/MapFiles.h"
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "messagebox/MessageDialog.h"
 #include "metadata/WorkingMetadata.h"
 #include "res/ResourceIds.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -289,8 +291,8 @@ void CTagInfo::OnUpdateItem()
     }
     // Bytes outside the patch are as read, so only the patched run is written.
     if (first < end) {
-        g_MapFile.SeekWrite(static_cast<int64_t>(metaOffset) + first);
-        if (!g_MapFile.Write(block.data() + first, end - first) || !g_MapFile.Sync()) {
+        const std::string_view run = std::string_view(block).substr(first, end - first);
+        if (!WriteMapBytesAt(static_cast<int64_t>(metaOffset) + first, run) || !g_MapFile.Sync()) {
             ShowMessage(MapWriteFailedMessage());
             return;
         }

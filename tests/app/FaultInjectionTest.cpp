@@ -50,9 +50,9 @@ const std::string kMapWriteFailed =
     "Writing to the map file 'test.map' failed. The change may be only partly written.";
 const std::string kToolWriteFailed = "Could not write to the file 'test.map'.";
 const std::string kInjectWriteFailed =
-    "The map file 'test.map' could not be written. The tag's metadata may be changed in part.";
+    "Writing to the map file 'test.map' failed. The change may be only partly written.";
 const std::string kDirectWriteFailed =
-    "The map file 'test.map' could not be written: the target tag's metadata may be only partly replaced.";
+    "Writing to the map file 'test.map' failed. The change may be only partly written.";
 const std::string kReplaced = "The map file 'test.map' is no longer the file that was opened: it was replaced, moved "
                               "or deleted. Nothing was written. Close the map and open it again.";
 std::string ReadFailed(const std::string& file, const std::string& tail)

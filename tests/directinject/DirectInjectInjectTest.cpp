@@ -237,8 +237,7 @@ TEST_F(DirectInjectInject, FilesThatFailAreNamed)
     // A map opened for reading only cannot take the write.
     g_MapFile.Open("open.map", CFileStream::kMapFileReadOnly);
     EXPECT_EQ(InjectThroughDialog(2, 2, 1),
-              (Texts {"The map file 'open.map' could not be written: the target tag's metadata may be only partly "
-                      "replaced."}));
+              (Texts {"Writing to the map file 'open.map' failed. The change may be only partly written."}));
     EXPECT_EQ(MapNow(), openBytes);
     EXPECT_EQ(user.Problems(), "");
 

@@ -583,8 +583,8 @@ TEST_F(MetadataFilesTest, InjectTellsOfSkippedRecordsAndOfAFailedWrite)
     g_MapFile.Open("test.map", CFileStream::kMapFileReadOnly);
     messages.clear();
     EXPECT_FALSE(Inject("p", 0, false));
-    EXPECT_EQ(messages, std::vector<std::string>{"The map file 'test.map' could not be written. The tag's metadata may "
-                                                 "be changed in part."});
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Writing to the map file 'test.map' failed. The change may be only partly written."});
 }
 
 // Neither file of the pair may be a file the editor holds open, under

@@ -139,7 +139,7 @@ void CHaloMapInfo::OnSaveChanges()
         if (!WriteMapBytesAt(write.position, write.bytes)) {
             // What was written so far is read back by the reload.
             g_bMapChanged = true;
-            ReportPartialMapWrite(g_strMapFileName, written, write.label);
+            ShowMessage(PartialMapWriteMessage(written, write.label));
             return;
         }
         written.push_back(write.label);
@@ -149,7 +149,7 @@ void CHaloMapInfo::OnSaveChanges()
         g_bMapChanged = true;
         CString all;
         for (size_t i = 0; i < written.size(); ++i) all += (i > 0 ? ", " : "") + written[i];
-        ReportPartialMapWrite(g_strMapFileName, {}, all);
+        ShowMessage(PartialMapWriteMessage({}, all));
         return;
     }
     m_written = WritableFields();

@@ -107,7 +107,7 @@ void CStringIndexDialog::OnUpdate()
     g_bMapChanged = true;
     if (!written) {
         // One write: only the text itself, or part of it, may have landed.
-        ReportPartialMapWrite(g_strMapFileName, {}, "the text");
+        ShowMessage(PartialMapWriteMessage({}, "the text"));
         return;
     }
 

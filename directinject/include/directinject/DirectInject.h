@@ -3,9 +3,9 @@
 #pragma once
 
 #include "map/MapState.h"
+#include "map/MessageSink.h"
 #include "platform/CString.h"
 
-#include <functional>
 #include <vector>
 
 // The first loaded tag whose m_hItem2 is the item; -1 for no item, a root
@@ -27,8 +27,7 @@ ReferenceList SourceReferenceList(int sourceTag);
 // Each text for the user goes to `tell` at once, in order; the last says
 // how it ended. Only the first S bytes of the target's metadata are
 // written (S the source's size): the rest keep their bytes.
-using TellUser = std::function<void(const CString&)>;
-void DirectInjectTag(int source, int target, const TellUser& tell);
+void DirectInjectTag(int source, int target, const MessageSink& tell);
 
 // The name of the scratch data file.
 extern const char* const kTempDataFileName;

@@ -1,6 +1,7 @@
 // Opening and closing the two map files, and the entries of "Log.txt".
 #pragma once
 
+#include "map/MessageSink.h"
 #include "platform/CString.h"
 #include "platform/FileStream.h"
 
@@ -29,8 +30,7 @@ CString MapOpenFailureMessage(const CString& fileName, const CFileStream& stream
 // How the user is told that "Log.txt" cannot be written: set by the main
 // window. The user is told once a run, at start or at the first entry
 // that fails; the editor goes on without the log.
-using LogFailureReporter = void (*)(const CString& text);
-void SetLogFailureReporter(LogFailureReporter reporter);
+void SetLogFailureReporter(MessageSink reporter);
 void ReportLogFailure(const CString& text);
 void ResetLogFailureReport();
 

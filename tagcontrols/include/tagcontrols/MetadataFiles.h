@@ -3,13 +3,10 @@
 // a pair put back over a tag, its references re-pointed for the open map.
 #pragma once
 
+#include "map/MessageSink.h"
 #include "platform/CString.h"
 
 #include <cstdint>
-#include <functional>
-
-// How the operations tell the user: one message box per text.
-using MessageSink = std::function<void(const CString&)>;
 
 // The button handlers' work: the file chooser, then the pair. Both report
 // in the message box.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "map/MapState.h"
+#include "map/MapWrite.h"
 #include "platform/DialogLayer.h"
 
 #include <cstdint>
@@ -12,7 +13,6 @@
 #include <vector>
 
 // Messages of the dialog (also used by its metadata file handlers).
-CString MapWriteFailedMessage();
 extern const char* const kLongNameNotWrittenMessage;
 extern const char* const kMovedNameOutOfRangeMessage;
 CString EntryOutsideMapMessage();
@@ -99,6 +99,8 @@ private:
         uint32_t at;
         std::string bytes;
         bool inEntry = true; // one of the index entry's fields
+        // Only the moved name may lengthen the map.
+        MapWriteLimit limit = MapWriteLimit::FileEnd;
     };
     // The writes that move a longer name to the EoF position, in order.
     static std::vector<Place> NameMovePlaces(uint32_t entry, uint32_t magic, uint32_t eof, const std::string& name);
