@@ -250,39 +250,15 @@ void CTagInfo::OnSaveChanges()
     number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier));
 
     const int64_t fileSize = g_MapFile.FileSize();
-    bool longNameRefused = false;
-    bool pastEndRefused = false;
-    NameMoveCheck moveCheck = NameMoveCheck::Fits;
-    std::vector<Place> move;
-    uint32_t nameOffset = m_nNameOffset;
-    int nameLength = m_nNameLength;
-    if (m_strTagName != m_saved.name) {
-        const int n = m_strTagName.GetLength();
-        std::string name = m_strTagName.Bytes();
-        name += '\0';
-        if (n <= m_nNameLength && int64_t {m_nNameOffset} + n + 1 > fileSize) {
-            // A name the end of the file cut short has no zero byte there:
-            // the new one's would lengthen the map.
-            pastEndRefused = true;
-        } else if (n <= m_nNameLength) {
-            writes.push_back({m_nNameOffset, name, false});
-            written.name = m_strTagName;
-        } else if (!g_bUpdateNameLocation) {
-            longNameRefused = true;
-        } else if ((moveCheck = CheckNameMove(n, fileSize)) == NameMoveCheck::Fits) {
-            // To the end of the map's data as loaded; a second move in the
-            // same opening starts there again, over the first.
-            const uint32_t eof = HexToInt(g_MapHeader.m_strEofPosition);
-            move = NameMovePlaces(entry, magic, eof, name);
-            written.name = m_strTagName;
-            nameOffset = eof;
-            nameLength = n;
-        }
-    }
+    const NameChange name = PlanNameChange(entry, magic, fileSize);
+    writes.insert(writes.end(), name.inPlace.begin(), name.inPlace.end());
+    const std::vector<Place>& move = name.move;
+    if (name.changed) written.name = m_strTagName;
 
     // An entry that lies past the end of a cut map was never read from
     // there: writing it would only lengthen the file.
-    for (const std::vector<Place>* places : {&writes, &move}) {
+    const std::vector<Place>* const planned[] = {&writes, &move};
+    for (const std::vector<Place>* places : planned) {
         for (const Place& place : *places) {
             if (place.inEntry && int64_t {place.at} + static_cast<int64_t>(place.bytes.size()) > fileSize) {
                 ShowMessage(EntryOutsideMapMessage());
@@ -297,14 +273,7 @@ void CTagInfo::OnSaveChanges()
         return;
     }
     bool failed = !WritePlaces(writes);
-    if (!failed && !move.empty()) {
-        failed = !WritePlaces(move);
-        // Even a move that failed part way may have put a name at the EoF
-        // position: the user checks the box again before the next one.
-        g_bUpdateNameLocation = false;
-        if (CButton* box = dynamic_cast<CButton*>(GetDlgItem(IDC_UPDATE_NAME_LOCATION)))
-            box->SetCheck(BST_UNCHECKED);
-    }
+    if (!failed && !move.empty()) failed = !WriteNameMove(move);
     // Written is not yet on the disk: a failed flush may have lost any of it.
     if (!failed && writesMap && !g_MapFile.Sync()) failed = true;
     g_bTagChanged = true;
@@ -313,16 +282,58 @@ void CTagInfo::OnSaveChanges()
         return;
     }
     m_saved = written;
-    m_nNameOffset = nameOffset;
-    m_nNameLength = nameLength;
-    if (longNameRefused) ShowMessage(kLongNameNotWrittenMessage);
-    if (pastEndRefused) ShowMessage(NamePastEndMessage());
-    switch (moveCheck) {
+    if (name.changed) {
+        m_nNameOffset = name.offset;
+        m_nNameLength = name.length;
+    }
+    if (name.longNameRefused) ShowMessage(kLongNameNotWrittenMessage);
+    if (name.pastEndRefused) ShowMessage(NamePastEndMessage());
+    switch (name.moveCheck) {
     case NameMoveCheck::Fits: break;
     case NameMoveCheck::OutOfRange: ShowMessage(kMovedNameOutOfRangeMessage); break;
     case NameMoveCheck::PastEnd: ShowMessage(EofPastEndMessage()); break;
     case NameMoveCheck::InUse: ShowMessage(kEofInUseMessage); break;
     }
+}
+
+CTagInfo::NameChange CTagInfo::PlanNameChange(uint32_t entry, uint32_t magic, int64_t fileSize) const
+{
+    NameChange change;
+    if (m_strTagName == m_saved.name) return change;
+    const int n = m_strTagName.GetLength();
+    std::string name = m_strTagName.Bytes();
+    name += '\0';
+    if (n <= m_nNameLength && int64_t {m_nNameOffset} + n + 1 > fileSize) {
+        // A name the end of the file cut short has no zero byte there:
+        // the new one's would lengthen the map.
+        change.pastEndRefused = true;
+    } else if (n <= m_nNameLength) {
+        change.inPlace.push_back({m_nNameOffset, name, false});
+        change.changed = true;
+        change.offset = m_nNameOffset;
+        change.length = m_nNameLength;
+    } else if (!g_bUpdateNameLocation) {
+        change.longNameRefused = true;
+    } else if ((change.moveCheck = CheckNameMove(n, fileSize)) == NameMoveCheck::Fits) {
+        // To the end of the map's data as loaded; a second move in the
+        // same opening starts there again, over the first.
+        const uint32_t eof = HexToInt(g_MapHeader.m_strEofPosition);
+        change.move = NameMovePlaces(entry, magic, eof, name);
+        change.changed = true;
+        change.offset = eof;
+        change.length = n;
+    }
+    return change;
+}
+
+bool CTagInfo::WriteNameMove(const std::vector<Place>& move)
+{
+    const bool written = WritePlaces(move);
+    // Even a move that failed part way may have put a name at the EoF
+    // position: the user checks the box again before the next one.
+    g_bUpdateNameLocation = false;
+    if (CButton* box = dynamic_cast<CButton*>(GetDlgItem(IDC_UPDATE_NAME_LOCATION))) box->SetCheck(BST_UNCHECKED);
+    return written;
 }
 
 std::vector<CTagInfo::Place> CTagInfo::NameMovePlaces(uint32_t entry, uint32_t magic, uint32_t eof,

@@ -6,6 +6,7 @@
 
 #include "map/MapState.h"
 #include "map/MapWrite.h"
+#include "tagcontrols/NameMove.h"
 #include "platform/DialogLayer.h"
 
 #include <cstdint>
@@ -104,6 +105,22 @@ private:
     };
     // The writes that move a longer name to the EoF position, in order.
     static std::vector<Place> NameMovePlaces(uint32_t entry, uint32_t magic, uint32_t eof, const std::string& name);
+    // What Save Changes does with a name typed differently from the stored
+    // one: written in place, moved to the EoF position, or refused and why.
+    struct NameChange {
+        std::vector<Place> inPlace;
+        std::vector<Place> move;
+        bool changed = false; // written in place or moved
+        bool longNameRefused = false;
+        bool pastEndRefused = false;
+        NameMoveCheck moveCheck = NameMoveCheck::Fits;
+        uint32_t offset = 0;
+        int length = 0;
+    };
+    NameChange PlanNameChange(uint32_t entry, uint32_t magic, int64_t fileSize) const;
+    // Writes a planned move; the box is unchecked afterwards, as the flag
+    // is, whether the move went through or failed part way.
+    bool WriteNameMove(const std::vector<Place>& move);
     // False at the first write that fails.
     static bool WritePlaces(const std::vector<Place>& places);
     // Where the name stands and how long it is there: as loaded, or where
