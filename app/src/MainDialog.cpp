@@ -123,7 +123,21 @@ void CMainDialog::RunLoadChain()
 void CMainDialog::RunReloadChain()
 {
     m_tree.DeleteAllItems();
+    const int64_t readErrors = g_MapFile.ReadErrorCount();
     ReadOpenMapAndIndex(&m_tree);
+    CloseAfterReadError(readErrors, " The map was closed: open it again.");
+}
+
+bool CMainDialog::CloseAfterReadError(int64_t readErrorsBefore, const char* outcome)
+{
+    // Bytes the file system would not give read as zeros: a tree built
+    // from them is not the map, and edits would land in the wrong places.
+    if (g_MapFile.ReadErrorCount() == readErrorsBefore) return false;
+    m_tree.DeleteAllItems();
+    const CString name = g_strMapFileName;
+    CloseMapFile();
+    ShowMessage(FileReadFailedText(name) + outcome);
+    return true;
 }
 
 void CMainDialog::OnOpenMapfile()
@@ -148,15 +162,7 @@ void CMainDialog::OnOpenMapfile()
     if (g_MapFile.IsOpen()) {
         const int64_t readErrors = g_MapFile.ReadErrorCount();
         RunLoadChain();
-        // Bytes the file system would not give read as zeros: a tree built
-        // from them is not the map, and edits would land in the wrong places.
-        if (g_MapFile.ReadErrorCount() != readErrors) {
-            m_tree.DeleteAllItems();
-            const CString name = g_strMapFileName;
-            CloseMapFile();
-            ShowMessage(FileReadFailedText(name) + " The map was not opened.");
-            return;
-        }
+        if (CloseAfterReadError(readErrors, " The map was not opened.")) return;
         // What could be loaded is shown; the user learns that it is not all.
         MapGap gap = FindOpenMapGap();
         if (gap != MapGap::None) ShowMessage(IncompleteMapMessage(g_strMapFileName, gap));

@@ -3,12 +3,14 @@
 // the minimised paint and File > Exit.
 #include "map/MapHeader.h"
 #include "map/TagClassTable.h"
+#include "platform/FileStream.h"
 #include "res/ResourceIds.h"
 #include "tests/support/AppShellFixture.h"
 #include "tests/support/MapBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -32,6 +34,14 @@ void ChangeTag(int32_t index)
 {
     g_openedTags.push_back(index);
     g_bTagChanged = true;
+}
+
+// Tag Controls changed the tag, then the file system fails every read of
+// the map: the reload that follows meets only errors.
+void ChangeTagThenFailReads(int32_t index)
+{
+    ChangeTag(index);
+    CFileStream::InjectFault({CFileStream::Fault::Op::Read, "test.map", 0, 0, EIO});
 }
 
 int g_runs = 0;
@@ -415,6 +425,32 @@ TEST_F(MainDialogTest, ExitEndsTheProgramWithoutACloseEntry)
     const std::string log = ReadFileBytes(PathOf("Log.txt"));
     EXPECT_NE(log.find("opened successfully"), std::string::npos);
     EXPECT_EQ(log.find("closed successfully"), std::string::npos);
+}
+
+// A reload built from reads that failed is not the map: numbers read as
+// zeros would send the next edit into the header. The map is closed.
+TEST_F(MainDialogTest, AReloadWhoseReadsFailClosesTheMapAndSaysSo)
+{
+    MainWindowFeatureDialogs().runTagControls = &ChangeTagThenFailReads;
+    bool open = true;
+    unsigned items = 99;
+    CString told;
+    WithMapOpen()
+        .SelectTreeItem(IDC_TAG_TREE, [](CTreeCtrl&) { return g_Tags[0].m_hItem1; })
+        .Inspect([&](CDialog& d) {
+            CFileStream::ClearFault();
+            open = g_MapFile.IsOpen();
+            items = TreeOf(d).GetCount();
+        })
+        .Escape();
+    user.ExpectDialog("Message").Read(IDC_MESSAGE, told).Enter();
+    RunProgram();
+    CFileStream::ClearFault();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(told, "The file 'test.map' could not be read: the file system reported an error. The map was closed: "
+                    "open it again.");
+    EXPECT_FALSE(open);
+    EXPECT_EQ(items, 0u);
 }
 
 } // namespace

@@ -37,4 +37,7 @@ private:
     // again (without the class table and the colour) after a change.
     void RunLoadChain();
     void RunReloadChain();
+    // After a load that met a read error: the tree is emptied, the map
+    // closed and the user told `outcome`. False when no read failed.
+    bool CloseAfterReadError(int64_t readErrorsBefore, const char* outcome);
 };
