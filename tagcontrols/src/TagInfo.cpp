@@ -231,23 +231,24 @@ void CTagInfo::OnSaveChanges()
     SavedTexts written = m_saved;
     // Only fields whose text differs from the one the map's bytes stand for
     // are written; the others keep their stored bytes.
-    auto classCode = [&](const CString& member, CString& saved, uint32_t at) {
+    auto classCode = [&](const CString& member, CString& saved, uint32_t at, const char* field) {
         if (member == saved) return;
-        writes.push_back({at, ClassCodeBytes(member)});
+        writes.push_back({at, ClassCodeBytes(member), field});
         saved = member;
     };
-    auto number = [&](const CString& member, CString& saved, uint32_t at, uint32_t value) {
+    auto number = [&](const CString& member, CString& saved, uint32_t at, uint32_t value, const char* field) {
         if (member == saved) return;
-        writes.push_back({at, LittleEndianBytes(value, 4)});
+        writes.push_back({at, LittleEndianBytes(value, 4), field});
         saved = member;
     };
-    classCode(m_strType1, written.type1, entry + 0x00);
-    classCode(m_strType2, written.type2, entry + 0x04);
-    classCode(m_strType3, written.type3, entry + 0x08);
-    number(m_strMetaOffset, written.metaOffset, entry + 0x14, HexToInt(m_strMetaOffset) + magic);
-    number(m_strStringOffset, written.stringOffset, entry + 0x10, HexToInt(m_strStringOffset) + magic);
+    classCode(m_strType1, written.type1, entry + 0x00, "Tag Type 1");
+    classCode(m_strType2, written.type2, entry + 0x04, "Tag Type 2");
+    classCode(m_strType3, written.type3, entry + 0x08, "Tag Type 3");
+    number(m_strMetaOffset, written.metaOffset, entry + 0x14, HexToInt(m_strMetaOffset) + magic, "Meta Offset");
+    number(m_strStringOffset, written.stringOffset, entry + 0x10, HexToInt(m_strStringOffset) + magic,
+           "String Offset");
     // The low four bytes of the number the text spells.
-    number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier));
+    number(m_strIdentifier, written.identifier, entry + 0x0C, HexToInt(m_strIdentifier), "Identifier");
 
     const int64_t fileSize = g_MapFile.FileSize();
     const NameChange name = PlanNameChange(entry, magic, fileSize);
@@ -272,13 +273,25 @@ void CTagInfo::OnSaveChanges()
         ShowMessage(MapReplacedMessage());
         return;
     }
-    bool failed = !WritePlaces(writes);
-    if (!failed && !move.empty()) failed = !WriteNameMove(move);
-    // Written is not yet on the disk: a failed flush may have lost any of it.
-    if (!failed && writesMap && !g_MapFile.Sync()) failed = true;
+    // The user is told which fields landed before a write that failed.
+    std::vector<CString> landed;
+    const char* failed = nullptr;
+    const size_t entryWritten = WritePlaces(writes, &failed);
+    for (size_t i = 0; i < entryWritten; ++i) landed.push_back(writes[i].field);
+    if (!failed && !move.empty()) {
+        const size_t moveWritten = WriteNameMove(move, &failed);
+        for (size_t i = 0; i < moveWritten; ++i) landed.push_back(move[i].field);
+    }
     g_bTagChanged = true;
     if (failed) {
-        ShowMessage(MapWriteFailedMessage());
+        ShowMessage(PartialMapWriteMessage(landed, failed));
+        return;
+    }
+    // Written is not yet on the disk: a failed flush may have lost any of it.
+    if (writesMap && !g_MapFile.Sync()) {
+        CString all;
+        for (size_t i = 0; i < landed.size(); ++i) all += (i > 0 ? ", " : "") + landed[i];
+        ShowMessage(PartialMapWriteMessage({}, all));
         return;
     }
     m_saved = written;
@@ -308,7 +321,7 @@ CTagInfo::NameChange CTagInfo::PlanNameChange(uint32_t entry, uint32_t magic, in
         // the new one's would lengthen the map.
         change.pastEndRefused = true;
     } else if (n <= m_nNameLength) {
-        change.inPlace.push_back({m_nNameOffset, name, false});
+        change.inPlace.push_back({m_nNameOffset, name, "Tag Name", false});
         change.changed = true;
         change.offset = m_nNameOffset;
         change.length = m_nNameLength;
@@ -326,9 +339,9 @@ CTagInfo::NameChange CTagInfo::PlanNameChange(uint32_t entry, uint32_t magic, in
     return change;
 }
 
-bool CTagInfo::WriteNameMove(const std::vector<Place>& move)
+size_t CTagInfo::WriteNameMove(const std::vector<Place>& move, const char** failed)
 {
-    const bool written = WritePlaces(move);
+    const size_t written = WritePlaces(move, failed);
     // Even a move that failed part way may have put a name at the EoF
     // position: the user checks the box again before the next one.
     g_bUpdateNameLocation = false;
@@ -343,15 +356,18 @@ std::vector<CTagInfo::Place> CTagInfo::NameMovePlaces(uint32_t entry, uint32_t m
     // free bytes nothing points at yet, then the EoF position past it, and
     // only then the entry's name address. A failure part way leaves at
     // worst a name nothing points at, which the next move may reuse.
-    return {{eof, name, false, MapWriteLimit::HighestAddress},
-            {0x08, LittleEndianBytes(eof + static_cast<uint32_t>(name.size()), 4), false},
-            {entry + 0x10, LittleEndianBytes(eof + magic, 4)}};
+    return {{eof, name, "Tag Name at the EoF position", false, MapWriteLimit::HighestAddress},
+            {0x08, LittleEndianBytes(eof + static_cast<uint32_t>(name.size()), 4), "EoF Position", false},
+            {entry + 0x10, LittleEndianBytes(eof + magic, 4), "String Offset"}};
 }
 
-bool CTagInfo::WritePlaces(const std::vector<Place>& places)
+size_t CTagInfo::WritePlaces(const std::vector<Place>& places, const char** failed)
 {
-    for (const Place& place : places) {
-        if (!WriteMapBytesAt(place.at, place.bytes, place.limit)) return false;
+    for (size_t i = 0; i < places.size(); ++i) {
+        if (!WriteMapBytesAt(places[i].at, places[i].bytes, places[i].limit)) {
+            *failed = places[i].field;
+            return i;
+        }
     }
-    return true;
+    return places.size();
 }

@@ -284,7 +284,9 @@ protected:
                     return std::vector<Region>{{l.nameOffsets[2], l.nameOffsets[2] + 12},
                                                {l.entryOffsets[2] + 0x0C, l.entryOffsets[2] + 0x10}};
                 },
-                {{Kind::Write, "test.map", {says::kMapWriteFailed}}, {Kind::Sync, "test.map", {says::kMapWriteFailed}}},
+                {{Kind::Write, "test.map",
+                  {says::Partial("nothing", "Identifier"), says::Partial("Identifier", "Tag Name")}},
+                 {Kind::Sync, "test.map", {says::Partial("nothing", "Identifier, Tag Name")}}},
                 ""};
     }
 
@@ -304,7 +306,12 @@ protected:
                                                {l.entryOffsets[2] + 0x10, l.entryOffsets[2] + 0x14},
                                                {l.eofPosition, l.eofPosition + 33}};
                 },
-                {{Kind::Write, "test.map", {says::kMapWriteFailed}}, {Kind::Sync, "test.map", {says::kMapWriteFailed}}},
+                {{Kind::Write, "test.map",
+                  {says::Partial("nothing", "Tag Name at the EoF position"),
+                   says::Partial("Tag Name at the EoF position", "EoF Position"),
+                   says::Partial("Tag Name at the EoF position, EoF Position", "String Offset")}},
+                 {Kind::Sync, "test.map",
+                  {says::Partial("nothing", "Tag Name at the EoF position, EoF Position, String Offset")}}},
                 ""};
     }
 

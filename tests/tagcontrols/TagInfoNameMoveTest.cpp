@@ -18,7 +18,9 @@ const char* const kPastEnd = "The new name was not written: the map's EoF positi
                              "'test.map'. The rest of the tag's entry was saved.";
 const char* const kOutOfRange = "The new name was not written: at the map's EoF position it would pass the highest "
                                 "offset a map can address. The rest of the tag's entry was saved.";
-const char* const kWriteFailed = "Writing to the map file 'test.map' failed. The change may be only partly written.";
+const char* const kWriteFailed = "Writing to the map file 'test.map' failed. The change may be only partly written. "
+                                 "Written before the failure: nothing. Perhaps written in part: Tag Name at the EoF "
+                                 "position.";
 
 // Tag 2's name "weapons\rifle" grown by one character: 14 and a zero byte.
 const char* const kLonger = "weapons\\rifle2";

@@ -256,7 +256,8 @@ TEST_F(TagControls, AFailedWriteIsReportedWithTheFileName)
     g_MapFile.Close();
     OpenMapFileReadOnly();
     Expect().Type(IDC_META_OFFSET, "99").Click(IDC_SAVE_CHANGES).Escape();
-    ExpectMessage("Writing to the map file 'test.map' failed. The change may be only partly written.");
+    ExpectMessage("Writing to the map file 'test.map' failed. The change may be only partly written. Written before "
+                  "the failure: nothing. Perhaps written in part: Meta Offset.");
     Run(1);
     EXPECT_EQ(user.Problems(), "");
 }

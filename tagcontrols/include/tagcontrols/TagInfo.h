@@ -99,6 +99,7 @@ private:
     struct Place {
         uint32_t at;
         std::string bytes;
+        const char* field; // named to the user when a write fails
         bool inEntry = true; // one of the index entry's fields
         // Only the moved name may lengthen the map.
         MapWriteLimit limit = MapWriteLimit::FileEnd;
@@ -120,9 +121,10 @@ private:
     NameChange PlanNameChange(uint32_t entry, uint32_t magic, int64_t fileSize) const;
     // Writes a planned move; the box is unchecked afterwards, as the flag
     // is, whether the move went through or failed part way.
-    bool WriteNameMove(const std::vector<Place>& move);
-    // False at the first write that fails.
-    static bool WritePlaces(const std::vector<Place>& places);
+    size_t WriteNameMove(const std::vector<Place>& move, const char** failed);
+    // The places written before the first that failed, or all of them;
+    // `failed` names the one that failed.
+    static size_t WritePlaces(const std::vector<Place>& places, const char** failed);
     // Where the name stands and how long it is there: as loaded, or where
     // a move in this opening put it.
     uint32_t m_nNameOffset = 0;
