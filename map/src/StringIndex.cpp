@@ -29,6 +29,13 @@ void LoadStringIndexChunk(uint32_t start, uint32_t end, CProgressCtrl& progress,
         } else {
             std::string bytes;
             g_MapFile.Read(bytes, n);
+            if (g_MapFile.ReadError()) {
+                // Cut short by the file system, not by the end of the file:
+                // shown as a refusal, so that Update writes nothing from it.
+                g_strStringIndexText = FileReadFailedText(g_strMapFileName) + " Nothing was loaded.";
+                LogEntryAfterBlankLines("\tString index chunk loaded:\n" + g_strStringIndexText + "\n\n");
+                return;
+            }
             if (rawChunk) *rawChunk = bytes;
             for (size_t i = 0; i < bytes.size(); ++i) {
                 if (bytes[i] == '\0') bytes[i] = '*';

@@ -4,6 +4,7 @@
 #include "map/MapFiles.h"
 #include "map/StringIndex.h"
 #include "platform/Controls.h"
+#include "platform/FileStream.h"
 #include "res/ResourceIds.h"
 #include "tests/support/AppShellFixture.h"
 #include "tests/support/FileSizeLimit.h"
@@ -11,6 +12,8 @@
 #include "tools/StringIndexDialog.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace travik::test;
 
@@ -134,6 +137,33 @@ TEST_F(StringIndexTest, LoaderPastTheEndOfTheFileReadsWhatExists)
     LoadStringIndexChunk(0xFFFFFF00u, 0xFFFFFF10u, progress, &raw); // wholly past: nothing, and no wrap
     EXPECT_EQ(g_strStringIndexText, "");
     EXPECT_EQ(raw, "");
+}
+
+// A read the file system refuses is no end of the file: the load says so,
+// and its text is a refusal that Update does not write.
+TEST_F(StringIndexTest, ALoadWhoseReadFailsIsRefusedAndNotWritten)
+{
+    OpenNames();
+    const std::string before = MapBytes();
+    CFileStream::InjectFault({CFileStream::Fault::Op::Read, "test.map", 4, 4, EIO});
+    CString text;
+    user.ExpectDialog("String Index Editor")
+        .Type(IDC_STRINGINDEX_START, "0")
+        .Type(IDC_STRINGINDEX_END, "10")
+        .Click(IDC_STRINGINDEX_LOAD)
+        .Read(IDC_STRINGINDEX_TEXT, text)
+        .Click(IDC_STRINGINDEX_UPDATE)
+        .Escape();
+    user.ExpectDialog("Message").Enter();
+    CStringIndexDialog dlg;
+    dlg.DoModal();
+    CFileStream::ClearFault();
+    EXPECT_EQ(user.Problems(), "");
+    EXPECT_EQ(text, "The file 'test.map' could not be read: the file system reported an error. Nothing was loaded.");
+    EXPECT_EQ(EditorMessages(),
+              std::vector<CString> {
+                  "The text is the message of a load that was refused, not names of the map. Nothing was written."});
+    EXPECT_EQ(MapBytes(), before);
 }
 
 TEST_F(StringIndexTest, LoaderWithoutAMapTouchesNothing)
