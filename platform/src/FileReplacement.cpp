@@ -179,19 +179,34 @@ CFileReplacement* CommitReplacements(std::initializer_list<CFileReplacement*> re
         const std::string& target = replacement->m_renameTo;
         struct stat st {};
         Done step {replacement, {}, ::lstat(target.c_str(), &st) == 0};
+        bool movedAside = false;
         if (step.existed) {
             const int fd = MakeTemporaryBeside(target, ".old.", step.backup);
+            bool kept = false;
             if (fd >= 0) {
                 ::close(fd);
                 ::unlink(step.backup.c_str());
-                if (::link(target.c_str(), step.backup.c_str()) != 0) step.backup.clear();
-            } else {
+                kept = !CFileStream::LinkFails(target) && ::link(target.c_str(), step.backup.c_str()) == 0;
+                // A file system without hard links: the older file is moved
+                // aside instead, and moved back should the rename fail.
+                if (!kept && S_ISREG(st.st_mode) && ::rename(target.c_str(), step.backup.c_str()) == 0)
+                    kept = movedAside = true;
+            }
+            if (!kept) {
                 step.backup.clear();
+                // Without a copy of the older file a later failure could not
+                // put it back: a pair would be left half new.
+                if (S_ISREG(st.st_mode) && replacement != *(replacements.end() - 1)) {
+                    undo();
+                    replacement->Fail(CFileReplacement::Failure::Replace, "no copy of the older file could be kept");
+                    return Abandon(replacements, replacement);
+                }
             }
         }
         if (::rename(replacement->m_temporary.c_str(), target.c_str()) != 0) {
             const int error = errno;
-            if (!step.backup.empty()) ::unlink(step.backup.c_str());
+            if (movedAside) ::rename(step.backup.c_str(), target.c_str());
+            else if (!step.backup.empty()) ::unlink(step.backup.c_str());
             undo();
             replacement->Fail(CFileReplacement::Failure::Replace, std::strerror(error));
             return Abandon(replacements, replacement);

@@ -21,6 +21,17 @@ struct ArmedFault {
 };
 ArmedFault g_fault;
 
+bool FaultNameMatches(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (base == g_fault.plan.fileName) return true;
+    // The hidden temporary that is written to replace the file counts as
+    // the file: ".<name>.XXXXXX".
+    const std::string temporary = "." + g_fault.plan.fileName + ".";
+    return base.size() == temporary.size() + 6 && base.compare(0, temporary.size(), temporary) == 0;
+}
+
 bool FaultMatches(CFileStream::Fault::Op op, int fd)
 {
     if (g_fault.plan.op != op) return false;
@@ -34,13 +45,7 @@ bool FaultMatches(CFileStream::Fault::Op op, int fd)
     const std::string deleted = " (deleted)";
     if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
         path.resize(path.size() - deleted.size());
-    const size_t slash = path.rfind('/');
-    const std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    if (base == g_fault.plan.fileName) return true;
-    // The hidden temporary that is written to replace the file counts as
-    // the file: ".<name>.XXXXXX".
-    const std::string temporary = "." + g_fault.plan.fileName + ".";
-    return base.size() == temporary.size() + 6 && base.compare(0, temporary.size(), temporary) == 0;
+    return FaultNameMatches(path);
 }
 
 // How many of count bytes a read or write may move: count when no fault
@@ -223,6 +228,14 @@ bool CFileStream::Open(const CString& name, unsigned mode)
     m_precision = 6;
     m_cacheStart = -1;
     m_cache.clear();
+    return true;
+}
+
+bool CFileStream::LinkFails(const std::string& target)
+{
+    if (g_fault.plan.op != Fault::Op::Link) return false;
+    if (!g_fault.plan.fileName.empty() && !FaultNameMatches(target)) return false;
+    errno = g_fault.plan.error;
     return true;
 }
 

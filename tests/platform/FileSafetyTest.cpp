@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
@@ -168,6 +169,36 @@ TEST_F(FileSafetyTest, AFailedSecondRenamePutsTheFirstFileBack)
     EXPECT_EQ(CommitReplacements({&p, &q}), &q);
     EXPECT_EQ(q.LastFailure(), CFileReplacement::Failure::Replace);
     EXPECT_EQ(ReadFileBytes(PathOf("p")), "older p");
+    EXPECT_TRUE(HiddenFiles().empty());
+
+    // Where no hard link can be made the older file is moved aside, and
+    // moved back when a later rename fails.
+    std::filesystem::remove(PathOf("q") / "inside");
+    std::filesystem::remove(PathOf("q"));
+    CFileReplacement u, v;
+    ASSERT_TRUE(u.Begin(one, "p", CFileStream::kWriteBinaryNew));
+    ASSERT_TRUE(v.Begin(two, "q", CFileStream::kWriteBinaryNew));
+    one.Write("new p");
+    ASSERT_TRUE(u.Finish());
+    ASSERT_TRUE(v.Finish());
+    std::filesystem::create_directory(PathOf("q"));
+    WriteFileBytes(PathOf("q") / "inside", "x");
+    CFileStream::InjectFault({CFileStream::Fault::Op::Link, "p", 0, 0, EPERM});
+    EXPECT_EQ(CommitReplacements({&u, &v}), &v);
+    CFileStream::ClearFault();
+    EXPECT_EQ(ReadFileBytes(PathOf("p")), "older p");
+    EXPECT_TRUE(HiddenFiles().empty());
+    // With nothing failing after it, the moved-aside file gives way to the new one.
+    std::filesystem::remove(PathOf("q") / "inside");
+    std::filesystem::remove(PathOf("q"));
+    CFileReplacement w;
+    ASSERT_TRUE(w.Begin(one, "p", CFileStream::kWriteBinaryNew));
+    one.Write("newer p");
+    ASSERT_TRUE(w.Finish());
+    CFileStream::InjectFault({CFileStream::Fault::Op::Link, "p", 0, 0, EPERM});
+    EXPECT_EQ(CommitReplacements({&w}), nullptr);
+    CFileStream::ClearFault();
+    EXPECT_EQ(ReadFileBytes(PathOf("p")), "newer p");
     EXPECT_TRUE(HiddenFiles().empty());
 
     // A file that was not there before is taken away again.

@@ -129,7 +129,7 @@ public:
     // afterCalls times, then fail. An empty fileName matches every file;
     // the hidden temporary written to replace a file counts as that file.
     struct Fault {
-        enum class Op { None, Read, Write, Sync, Close };
+        enum class Op { None, Read, Write, Sync, Close, Link };
         Op op = Op::None;
         std::string fileName;
         int64_t afterBytes = 0;
@@ -137,6 +137,9 @@ public:
         int error = 5; // EIO
     };
     static void InjectFault(const Fault& fault);
+    // True (errno set) when the armed fault makes a hard link to the file
+    // fail, as on a file system without hard links.
+    static bool LinkFails(const std::string& target);
     static void ClearFault();
     // The bytes (reads, writes) or calls (syncs, closes) of matching files
     // the armed fault let through so far: a fault armed far off counts them.
