@@ -17,14 +17,26 @@ CString MapWriteFailedMessage()
     return "Writing to the map file '" + g_strMapFileName + "' failed. The change may be only partly written.";
 }
 
+namespace {
+CString JoinedFields(const std::vector<CString>& fields)
+{
+    CString text;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += fields[i];
+    }
+    return text;
+}
+} // namespace
+
 CString PartialMapWriteMessage(const std::vector<CString>& written, const CString& failed)
 {
-    CString text = MapWriteFailedMessage() + " Written before the failure: ";
-    if (written.empty()) text += "nothing";
-    for (size_t i = 0; i < written.size(); ++i) {
-        if (i > 0) text += ", ";
-        text += written[i];
-    }
-    text += ". Perhaps written in part: " + failed + ".";
-    return text;
+    const CString before = written.empty() ? CString("nothing") : JoinedFields(written);
+    return MapWriteFailedMessage() + " Written before the failure: " + before + ". Perhaps written in part: " + failed +
+           ".";
+}
+
+CString UnflushedMapWriteMessage(const std::vector<CString>& written)
+{
+    return PartialMapWriteMessage({}, JoinedFields(written));
 }

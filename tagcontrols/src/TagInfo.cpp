@@ -289,9 +289,7 @@ void CTagInfo::OnSaveChanges()
     }
     // Written is not yet on the disk: a failed flush may have lost any of it.
     if (writesMap && !g_MapFile.Sync()) {
-        CString all;
-        for (size_t i = 0; i < landed.size(); ++i) all += (i > 0 ? ", " : "") + landed[i];
-        ShowMessage(PartialMapWriteMessage({}, all));
+        ShowMessage(UnflushedMapWriteMessage(landed));
         return;
     }
     m_saved = written;

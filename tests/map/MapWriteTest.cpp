@@ -99,6 +99,9 @@ TEST_F(MapWriteTest, AFailedWriteHasOneWordingThatNamesTheFile)
     EXPECT_EQ(PartialMapWriteMessage({"Map Name", "Map Type"}, "Tag Count"),
               "Writing to the map file 'b 100%.map' failed. The change may be only partly written. Written before "
               "the failure: Map Name, Map Type. Perhaps written in part: Tag Count.");
+    EXPECT_EQ(UnflushedMapWriteMessage({"Identifier", "Tag Name"}),
+              "Writing to the map file 'b 100%.map' failed. The change may be only partly written. Written before "
+              "the failure: nothing. Perhaps written in part: Identifier, Tag Name.");
 }
 
 } // namespace

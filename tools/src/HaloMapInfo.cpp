@@ -147,9 +147,7 @@ void CHaloMapInfo::OnSaveChanges()
     if (!writes.empty() && !g_MapFile.Sync()) {
         // Nothing is known to be on the disk: every field may be in part.
         g_bMapChanged = true;
-        CString all;
-        for (size_t i = 0; i < written.size(); ++i) all += (i > 0 ? ", " : "") + written[i];
-        ShowMessage(PartialMapWriteMessage({}, all));
+        ShowMessage(UnflushedMapWriteMessage(written));
         return;
     }
     m_written = WritableFields();

@@ -31,3 +31,7 @@ CString MapWriteFailedMessage();
 // went wrong: "... Written before the failure: A, B. Perhaps written in
 // part: C." ("nothing" when none had been).
 CString PartialMapWriteMessage(const std::vector<CString>& written, const CString& failed);
+// Every field was written but the flush to the disk failed: none is known
+// to be there, so each may be in part ("... Written before the failure:
+// nothing. Perhaps written in part: A, B.").
+CString UnflushedMapWriteMessage(const std::vector<CString>& written);
