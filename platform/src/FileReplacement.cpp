@@ -163,7 +163,7 @@ CFileReplacement* CommitReplacements(std::initializer_list<CFileReplacement*> re
     // done, so that a failed one can put the earlier ones back.
     struct Done {
         CFileReplacement* replacement;
-        std::string backup; // empty when there was no older file, or no link could be made
+        std::string backup; // empty when there was no older file, or no copy of it was kept
         bool existed;
     };
     std::vector<Done> done;

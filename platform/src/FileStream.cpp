@@ -122,10 +122,10 @@ CFileStream::~CFileStream()
     streams.erase(std::remove(streams.begin(), streams.end(), this), streams.end());
 }
 
-const CFileStream* CFileStream::FindHolder(dev_t device, ino_t inode) const
+const CFileStream* CFileStream::FindHolder(dev_t device, ino_t inode, const CFileStream* except)
 {
     for (const CFileStream* stream : Streams())
-        if (stream != this && stream->m_fd >= 0 && stream->m_device == device && stream->m_inode == inode)
+        if (stream != except && stream->m_fd >= 0 && stream->m_device == device && stream->m_inode == inode)
             return stream;
     return nullptr;
 }
@@ -135,13 +135,9 @@ bool CFileStream::IsHeldOpen(const CString& name, CString* heldName)
     const std::string& path = name.Bytes();
     struct stat st {};
     if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0) return false;
-    for (const CFileStream* stream : Streams()) {
-        if (stream->m_fd >= 0 && stream->m_device == st.st_dev && stream->m_inode == st.st_ino) {
-            if (heldName) *heldName = stream->m_name;
-            return true;
-        }
-    }
-    return false;
+    const CFileStream* holder = FindHolder(st.st_dev, st.st_ino, nullptr);
+    if (holder && heldName) *heldName = holder->m_name;
+    return holder != nullptr;
 }
 
 bool CFileStream::Open(const CString& name, unsigned mode)
@@ -199,7 +195,7 @@ bool CFileStream::Open(const CString& name, unsigned mode)
         return false;
     }
     if (write) {
-        if (const CFileStream* holder = FindHolder(st.st_dev, st.st_ino);
+        if (const CFileStream* holder = FindHolder(st.st_dev, st.st_ino, this);
             holder != nullptr && (truncate || holder->m_exclusive)) {
             m_openFailure = OpenFailure::HeldOpen;
             m_heldName = holder->m_name;

@@ -157,7 +157,8 @@ private:
     void FillCache(int64_t position);
     void NoteReadError();
 
-    const CFileStream* FindHolder(dev_t device, ino_t inode) const;
+    // The open stream other than `except` on that file, if any.
+    static const CFileStream* FindHolder(dev_t device, ino_t inode, const CFileStream* except);
 
     int m_fd = -1;
     dev_t m_device = 0;
